@@ -1,0 +1,15 @@
+# zen_add_subsystem(NAME [SOURCES ...] [DEPENDS ...])
+# One static library per subsystem. A subsystem without sources yet is an
+# interface library, so its dependants link it already.
+function(zen_add_subsystem name)
+  cmake_parse_arguments(S "" "" "SOURCES;DEPENDS" ${ARGN})
+  if(S_SOURCES)
+    add_library(${name} STATIC ${S_SOURCES})
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${S_DEPENDS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${S_DEPENDS})
+  endif()
+endfunction()
