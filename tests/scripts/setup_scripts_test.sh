@@ -33,13 +33,13 @@ check "no prefix left after a failure" test ! -e "$scratch/prefix"
 check "no work folder left after a failure" test ! -e "$scratch/prefix.new"
 
 # A finished prefix is left alone by a second run (its files keep their times).
-before=$(stat -c %Y "$finished/system.reg")
+before=$(stat -c %Y "$finished/.zentrika-prefix")
 start=$(date +%s%N)
 "$root/scripts/setup-prefix.sh" "$finished" >/dev/null 2>&1
 rc=$?
 took=$(( ($(date +%s%N) - start) / 1000000 ))
 check "second run succeeds" test "$rc" -eq 0
-check "second run leaves the prefix as it was" test "$before" = "$(stat -c %Y "$finished/system.reg")"
+check "second run leaves the prefix as it was" test "$before" = "$(stat -c %Y "$finished/.zentrika-prefix")"
 check "second run is quick (${took} ms)" test "$took" -lt 2000
 
 # A prefix without the finished mark is not trusted: it is rebuilt, so here
