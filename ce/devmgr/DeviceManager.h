@@ -1,0 +1,43 @@
+#pragma once
+// The device manager: card insertion and removal, and the control pipe.
+#include <windows.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "ce/devmgr/ActiveDevice.h"
+#include "ce/devmgr/PipeServer.h"
+
+namespace cedev {
+
+class DeviceManager {
+public:
+    DeviceManager() = default;
+    ~DeviceManager();
+    DeviceManager(const DeviceManager&) = delete;
+    DeviceManager& operator=(const DeviceManager&) = delete;
+
+    // FALSE with ERROR_ALREADY_EXISTS when another one runs in the session.
+    bool Start();
+    // Removes every card and stops serving.
+    void Stop();
+
+    DWORD Insert(const std::wstring& pnpId, const std::wstring& link, std::wstring& name);
+    DWORD Remove(const std::wstring& pnpId);
+    // Signalled when a client asked the host process to end.
+    HANDLE ShutdownEvent() const { return shutdown_; }
+
+private:
+    void ServeControl(HANDLE pipe, HANDLE stop);
+
+    std::mutex lock_;
+    std::vector<std::unique_ptr<ActiveDevice>> devices_;
+    PipeServer control_;
+    HANDLE instance_ = nullptr;
+    HANDLE shutdown_ = nullptr;
+    DWORD nextHnd_ = 1;
+};
+
+}  // namespace cedev
