@@ -1,5 +1,6 @@
 #pragma once
-// Export macro of the audio playback library.
+// Export macro of the audio playback library. The library's own sources (and
+// tests that link its static core) see dllexport; users of Melox.dll see dllimport.
 #ifdef MELOX_BUILD
 #define MELOX_API __declspec(dllexport)
 #else

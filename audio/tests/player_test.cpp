@@ -1,0 +1,343 @@
+// The player as the phone uses it, through Melox.dll: commands posted from the
+// owner's thread, notifications back to its window, and what reached the sound
+// device (a capture file here) compared with what the decoders produce.
+#include <gtest/gtest.h>
+
+#include "audio/CCeMpegThread.h"
+#include "pcm_compare.h"
+#include "test_files.h"
+
+#include <algorithm>
+#include <deque>
+
+using namespace audiotest;
+
+namespace {
+
+const UINT kNotifyId = 3024;
+const wchar_t kCapture[] = L"player-capture.raw";
+
+// The owner: a window on the test's thread that records every notification.
+class Owner {
+public:
+    Owner()
+    {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"PlayerTestOwner";
+        RegisterClassW(&wc);
+        hwnd = CreateWindowW(L"PlayerTestOwner", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                             wc.hInstance, this);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~Owner() { DestroyWindow(hwnd); }
+
+    // Pumps messages until `code` arrives (consuming the codes before it).
+    bool WaitFor(int code, DWORD ms = 10000)
+    {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            while (!codes.empty()) {
+                const int c = codes.front();
+                codes.pop_front();
+                seen.push_back(c);
+                if (c == code)
+                    return true;
+            }
+            if (GetTickCount() - start > ms)
+                return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            Pump();
+        }
+    }
+    // Pumps for a while and returns everything that arrived.
+    std::vector<int> Drain(DWORD ms = 300)
+    {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < ms) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            Pump();
+        }
+        std::vector<int> out(codes.begin(), codes.end());
+        seen.insert(seen.end(), codes.begin(), codes.end());
+        codes.clear();
+        return out;
+    }
+    void Pump()
+    {
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+    }
+    int Count(int code) const
+    {
+        int n = 0;
+        for (int c : seen)
+            n += c == code;
+        return n;
+    }
+
+    HWND hwnd = nullptr;
+    std::deque<int> codes;
+    std::vector<int> seen;
+    HWND lastSender = nullptr;
+    int wrongId = 0;
+
+private:
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        Owner* self = reinterpret_cast<Owner*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+        if (msg == WM_COMMAND && self) {
+            if (LOWORD(wp) != kNotifyId)
+                ++self->wrongId;
+            self->codes.push_back(HIWORD(wp));
+            self->lastSender = reinterpret_cast<HWND>(lp);
+            return 0;
+        }
+        return DefWindowProcW(h, msg, wp, lp);
+    }
+};
+
+struct PlayerTest : ::testing::Test {
+    Owner owner;
+    CCeMpegThread* player = nullptr;
+
+    void SetUp() override
+    {
+        player = new CCeMpegThread;
+        ASSERT_EQ(1, player->CreateThread(GetModuleHandleW(nullptr), kNotifyId, owner.hwnd));
+        ASSERT_TRUE(owner.WaitFor(CCeMWndThread::kNotifyWndCreated));
+    }
+    void TearDown() override
+    {
+        if (player) {
+            player->DestroyThread();
+            player->Delete();
+        }
+        EXPECT_EQ(0, owner.wrongId);
+    }
+    // Opens and plays `path` to its end; returns the captured bytes.
+    Bytes PlayToEnd(const std::wstring& path)
+    {
+        EXPECT_EQ(1, player->Open(path.c_str()));
+        EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpened));
+        EXPECT_EQ(1, player->Play());
+        EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyFinished, 20000));
+        EXPECT_EQ(0, player->bBePlaying());
+        return ReadAll(kCapture);
+    }
+};
+
+// The device starts (and may end) with silence of its own; around it, what
+// was played must be exactly `data`.
+void ExpectSilenceAround(const Bytes& capture, const Bytes& data, uint8_t silence)
+{
+    ASSERT_GE(data.size(), 64u);
+    ASSERT_GE(capture.size(), data.size());
+    size_t at = 0;
+    while (at + data.size() <= capture.size() && capture[at] == silence &&
+           !std::equal(data.begin(), data.begin() + 64, capture.begin() + at))
+        ++at;
+    ASSERT_LE(at + data.size(), capture.size()) << "the sound is not in the capture";
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), capture.begin() + at));
+    for (size_t i = at + data.size(); i < capture.size(); ++i)
+        ASSERT_EQ(silence, capture[i]) << "after the sound, at " << i;
+}
+
+Bytes Tone16(size_t frames, int channels)
+{
+    Bytes b;
+    for (size_t i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c) {
+            const int16_t v = int16_t(((i * (7 + c)) % 200) * 150 - 15000);
+            b.push_back(uint8_t(v));
+            b.push_back(uint8_t(v >> 8));
+        }
+    return b;
+}
+
+TEST_F(PlayerTest, WavFilesReachTheDeviceByteForByte)
+{
+    struct Case {
+        uint16_t channels, bits;
+    } cases[] = {{2, 16}, {1, 8}};
+    for (const Case& c : cases) {
+        WavSpec s;
+        s.channels = c.channels;
+        s.bits = c.bits;
+        s.rate = 22050;
+        Bytes data = c.bits == 16 ? Tone16(30000, c.channels) : Bytes(50000);
+        if (c.bits == 8)
+            for (size_t i = 0; i < data.size(); ++i)
+                data[i] = uint8_t(128 + (i % 64) - 32);
+        const std::wstring path = L"player-tone.WaV";
+        ASSERT_TRUE(WriteAll(path, MakeWav(s, data)));
+        owner.seen.clear();
+        ExpectSilenceAround(PlayToEnd(path), data, c.bits == 8 ? 0x80 : 0x00);
+        // Notifications in order: opened, playing, refills, then one "finished".
+        ASSERT_GE(owner.seen.size(), 4u);
+        EXPECT_EQ(CCeMpegThread::kNotifyOpened, owner.seen[0]);
+        EXPECT_EQ(CCeMpegThread::kNotifyPlaying, owner.seen[1]);
+        EXPECT_EQ(CCeMpegThread::kNotifyRefilled, owner.seen[2]);
+        EXPECT_EQ(1, owner.Count(CCeMpegThread::kNotifyFinished));
+        EXPECT_EQ(std::vector<int>{}, owner.Drain(200)) << "nothing after the end";
+        DeleteFileW(path.c_str());
+    }
+}
+
+TEST_F(PlayerTest, Mp3ReachesTheDeviceAsTheDecoderMakesIt)
+{
+    const std::wstring path = Media("m2_22k_stereo_vbr.mp3");
+    const std::vector<int16_t> played = Samples(PlayToEnd(path));
+    // The same file through the library's decoder (the dither continues from
+    // where the player left it, so the two differ in the last bit only).
+    CCeMpegDecoder dec;
+    dec.Initialize();
+    ASSERT_EQ(1, dec.OpenFile(path.c_str()));
+    std::vector<uint8_t> bytes;
+    std::vector<BYTE> buf(16384);
+    for (;;) {
+        DWORD len = 16384;
+        const int more = dec.GetPCMBlock(buf.data(), &len);
+        bytes.insert(bytes.end(), buf.begin(), buf.begin() + len);
+        if (!more)
+            break;
+    }
+    const std::vector<int16_t> decoded = Samples(bytes);
+    ASSERT_GE(played.size(), decoded.size());
+    // Past the device's own leading silence, the decoder's samples and then silence only.
+    size_t lead = 0;
+    while (lead < played.size() && played[lead] == 0)
+        ++lead;
+    const size_t from = lead - std::min(lead, size_t(4096));  // the sound may start with zeros too
+    const size_t at = from + BestLag(decoded, std::vector<int16_t>(played.begin() + from, played.end()), 2,
+                                     std::min(lead, size_t(4096)) / 2) * 2;
+    ASSERT_LE(at + decoded.size(), played.size());
+    EXPECT_GE(SnrDb(decoded.data(), played.data() + at, decoded.size()), 80.0);
+    for (size_t i = at + decoded.size(); i < played.size(); ++i)
+        ASSERT_EQ(0, played[i]) << "after the sound, at " << i;
+}
+
+TEST_F(PlayerTest, ExtensionsAndRefusals)
+{
+    EXPECT_EQ(1, player->Open(L"something.ogg"));
+    EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpenFailed));
+    EXPECT_EQ(1, player->Open(L"missing.mp3"));
+    EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpenFailed));
+    EXPECT_EQ(CCeMpegThread::kStopped, player->GetState());
+    // Play without an open file does nothing and tells nothing.
+    EXPECT_EQ(1, player->Play());
+    EXPECT_EQ(std::vector<int>{}, owner.Drain(300));
+    EXPECT_EQ(0, player->bBePlaying());
+    // A seek while stopped is answered by silence too.
+    EXPECT_EQ(1, player->Seek(1, 2));
+    EXPECT_EQ(std::vector<int>{}, owner.Drain(200));
+
+    // A WAV file named .mp3 and an MP3 named .wav: refused or played to an end.
+    const Bytes mp3 = ReadAll(Media("m25_8k_mono_cbr.mp3"));
+    ASSERT_TRUE(WriteAll(L"mislabelled.wav", mp3));
+    EXPECT_EQ(1, player->Open(L"MISLABELLED.WAV"));
+    EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpenFailed));
+    WavSpec s;
+    ASSERT_TRUE(WriteAll(L"mislabelled.mp3", MakeWav(s, Tone16(20000, 2))));
+    EXPECT_EQ(1, player->Open(L"mislabelled.Mp3"));
+    owner.Drain(300);
+    if (player->GetState() == CCeMpegThread::kOpened) {
+        player->Play();
+        EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyFinished, 20000));
+    }
+    DeleteFileW(L"mislabelled.wav");
+    DeleteFileW(L"mislabelled.mp3");
+}
+
+TEST_F(PlayerTest, OpenNullPlaysTheSameFileAgain)
+{
+    const std::wstring path = Media("m25_8k_mono_cbr.mp3");
+    const Bytes first = PlayToEnd(path);
+    ASSERT_GT(first.size(), 10000u);
+    EXPECT_EQ(1, player->Open(nullptr));
+    EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpened));
+    EXPECT_EQ(1, player->Play());
+    EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyFinished, 20000));
+    EXPECT_EQ(first.size(), ReadAll(kCapture).size());
+    EXPECT_EQ(2, owner.Count(CCeMpegThread::kNotifyFinished));
+}
+
+TEST_F(PlayerTest, PauseResumeSeekAndStop)
+{
+    EXPECT_EQ(1, player->Open(Media("cbr128_noxing.mp3").c_str()));
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpened));
+    EXPECT_EQ(CCeMpegThread::kOpened, player->GetState());
+    EXPECT_EQ(1, player->bBePlaying());  // a decoder is attached
+    player->Play();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyPlaying));
+    player->Pause();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyPaused));
+    EXPECT_EQ(CCeMpegThread::kPaused, player->GetState());
+    player->Play();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyPlaying));
+    player->Seek(1, 2);
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifySought));
+    player->Stop();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyStopped));
+    EXPECT_EQ(CCeMpegThread::kStopped, player->GetState());
+    EXPECT_EQ(0, player->bBePlaying());
+    EXPECT_EQ(0, owner.Count(CCeMpegThread::kNotifyFinished));
+    EXPECT_EQ(1, player->Seek(1, 2));  // stopped: nothing to seek
+    EXPECT_EQ(std::vector<int>{}, owner.Drain(200));
+}
+
+TEST_F(PlayerTest, CommandsInAnyOrderNeverStick)
+{
+    const std::wstring files[] = {Media("m1_44k_stereo_cbr.mp3"), Media("m25_8k_mono_cbr.mp3"),
+                                  L"missing.mp3", L"bad.txt"};
+    unsigned r = 12345;
+    for (int i = 0; i < 300; ++i) {
+        r = r * 1103515245u + 12345u;
+        switch ((r >> 16) % 6) {
+        case 0: player->Open(files[(r >> 8) % 4].c_str()); break;
+        case 1: player->Play(); break;
+        case 2: player->Stop(); break;
+        case 3: player->Pause(); break;
+        case 4: player->Seek(int((r >> 4) % 10), 10); break;
+        case 5: player->Open(nullptr); break;
+        }
+        if (i % 25 == 0)
+            owner.Drain(5);
+    }
+    // The player still answers, and ends cleanly.
+    player->Stop();
+    EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyStopped, 10000));
+    EXPECT_EQ(0, player->bBePlaying());
+    player->Open(Media("m25_8k_mono_cbr.mp3").c_str());
+    player->Play();
+    EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyFinished, 20000));
+}
+
+TEST_F(PlayerTest, DestroyWhilePlayingEndsTheThread)
+{
+    player->Open(Media("cbr128_noxing.mp3").c_str());
+    player->Play();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyPlaying));
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(1, player->DestroyThread());
+    EXPECT_LT(GetTickCount() - start, 3000u);
+    EXPECT_EQ(0, player->bBePlaying());
+    EXPECT_EQ(DWORD(-1), player->GetThreadID()) << "the thread has ended";
+    // Notifications already on their way may still arrive; none is sent after
+    // the owner was let go (no "stopped", no "loop ended").
+    for (int code : owner.Drain(200))
+        EXPECT_EQ(CCeMpegThread::kNotifyRefilled, code);
+    // The same object can start a new thread and play again.
+    ASSERT_EQ(1, player->CreateThread(GetModuleHandleW(nullptr), kNotifyId, owner.hwnd));
+    ASSERT_TRUE(owner.WaitFor(CCeMWndThread::kNotifyWndCreated));
+    EXPECT_TRUE(IsWindow(owner.lastSender)) << "lParam is the hidden window";
+    player->Open(Media("m25_8k_mono_cbr.mp3").c_str());
+    player->Play();
+    EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyFinished, 20000));
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+// The WAV decoder: which files it takes, what it says about them, and that it
+// hands out exactly the stored samples.
+#include <gtest/gtest.h>
+
+#include "audio/CCeMWavDecoder.h"
+#include "test_files.h"
+
+using namespace audiotest;
+
+namespace {
+
+Bytes Ramp(size_t n)
+{
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i)
+        b[i] = uint8_t(i * 7 + 3);
+    return b;
+}
+
+Bytes DrainAll(CCeMWavDecoder& d, DWORD block = 1000)
+{
+    Bytes all;
+    std::vector<BYTE> buf(block);
+    for (int i = 0; i < 100000; ++i) {
+        DWORD len = block;
+        const int more = d.GetPCMBlock(buf.data(), &len);
+        EXPECT_LE(len, block);
+        all.insert(all.end(), buf.begin(), buf.begin() + len);
+        if (!more)
+            break;
+    }
+    return all;
+}
+
+struct WavDecoderTest : ::testing::Test {
+    CCeMWavDecoder dec;
+    const std::wstring path = L"wav-under-test.wav";
+    void SetUp() override { ASSERT_EQ(1, dec.Initialize()); }
+    void TearDown() override
+    {
+        dec.Uninitialize();
+        DeleteFileW(path.c_str());
+    }
+    int Open(const Bytes& file)
+    {
+        dec.CloseFile();
+        EXPECT_TRUE(WriteAll(path, file));
+        return dec.OpenFile(path.c_str());
+    }
+};
+
+TEST_F(WavDecoderTest, CanonicalFileDeliversTheSamplesAfterTheHeader)
+{
+    const Bytes data = Ramp(10000);
+    const Bytes file = MakeWav(WavSpec{}, data);
+    ASSERT_EQ(44u, file.size() - data.size());
+    ASSERT_EQ(1, Open(file));
+    CCeAudioFileInfo info;
+    EXPECT_EQ(1, dec.GetFileInfo(&info));
+    EXPECT_EQ(44100, info.nSampleRate);
+    EXPECT_EQ(1, info.bStereo);
+    EXPECT_EQ(1, info.b16Bit);
+    EXPECT_EQ(0, info.nBitrate);
+    BYTE first[4];
+    DWORD len = sizeof first;
+    EXPECT_EQ(1, dec.GetPCMBlock(first, &len));
+    ASSERT_EQ(4u, len);
+    EXPECT_EQ(0, memcmp(first, data.data(), 4));
+    Bytes rest = DrainAll(dec, 3000);
+    rest.insert(rest.begin(), first, first + 4);
+    EXPECT_EQ(data, rest);
+    EXPECT_EQ(0, dec.GetCurrentPos_secs());
+    EXPECT_EQ(0, dec.Seek(1, 2));
+}
+
+TEST_F(WavDecoderTest, FormatsAndTheirFlags)
+{
+    struct Case {
+        uint16_t channels, bits;
+        int stereo, is16;
+    } cases[] = {{1, 8, 0, 0}, {2, 8, 1, 0}, {1, 16, 0, 1}, {2, 16, 1, 1}};
+    for (const Case& c : cases) {
+        WavSpec s;
+        s.channels = c.channels;
+        s.bits = c.bits;
+        s.rate = 8000;
+        const Bytes data = Ramp(4000);
+        ASSERT_EQ(1, Open(MakeWav(s, data))) << c.channels << "x" << c.bits;
+        CCeAudioFileInfo info;
+        dec.GetFileInfo(&info);
+        EXPECT_EQ(c.stereo, info.bStereo);
+        EXPECT_EQ(c.is16, info.b16Bit);
+        EXPECT_EQ(8000, info.nSampleRate);
+        EXPECT_EQ(data, DrainAll(dec));
+    }
+}
+
+TEST_F(WavDecoderTest, ExtraChunksAndLongFormatChunksAreSkipped)
+{
+    WavSpec s;
+    s.fmtSize = 18;  // with the extra-size word
+    const Bytes data = Ramp(2000);
+    Bytes file = MakeWav(s, {});
+    file.resize(file.size() - 8);  // drop the empty data chunk
+    AppendChunk(file, "LIST", Bytes(26, 'x'));
+    AppendChunk(file, "fact", {1, 0, 0, 0});
+    AppendChunk(file, "data", data);
+    AppendChunk(file, "id3 ", Bytes(100, 0x55));  // after the data: not sound
+    ASSERT_EQ(1, Open(file));
+    EXPECT_EQ(data, DrainAll(dec));
+
+    // A chunk before "fmt " is passed over too.
+    Bytes early = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    AppendChunk(early, "JUNK", Bytes(12, 0));
+    const Bytes canon = MakeWav(WavSpec{}, data);
+    early.insert(early.end(), canon.begin() + 12, canon.end());
+    ASSERT_EQ(1, Open(early));
+    EXPECT_EQ(data, DrainAll(dec));
+}
+
+TEST_F(WavDecoderTest, WhatCannotBePlayedIsRefused)
+{
+    WavSpec floatFmt;
+    floatFmt.formatTag = 3;
+    floatFmt.bits = 32;
+    WavSpec adpcm;
+    adpcm.formatTag = 2;
+    adpcm.bits = 4;
+    WavSpec quad;
+    quad.channels = 4;
+    WavSpec deep;
+    deep.bits = 24;
+    for (const WavSpec& s : {floatFmt, adpcm, quad, deep})
+        EXPECT_EQ(0, Open(MakeWav(s, Ramp(1200)))) << s.formatTag << " " << s.channels << " " << s.bits;
+
+    Bytes dataFirst = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    AppendChunk(dataFirst, "data", Ramp(100));
+    const Bytes canon = MakeWav(WavSpec{}, {});
+    dataFirst.insert(dataFirst.end(), canon.begin() + 12, canon.end() - 8);  // "fmt " only
+    EXPECT_EQ(0, Open(dataFirst));
+
+    Bytes notRiff = MakeWav(WavSpec{}, Ramp(100));
+    notRiff[0] = 'X';
+    EXPECT_EQ(0, Open(notRiff));
+    Bytes notWave = MakeWav(WavSpec{}, Ramp(100));
+    notWave[8] = 'X';
+    EXPECT_EQ(0, Open(notWave));
+    EXPECT_EQ(0, Open({}));
+    EXPECT_EQ(0, dec.OpenFile(L"no-such-file.wav"));
+    EXPECT_EQ(0, dec.GetFileInfo(nullptr));  // nothing stayed open
+}
+
+TEST_F(WavDecoderTest, HugeOrLyingSizesNeitherHangNorOverrun)
+{
+    // A chunk size that would wrap round to "back 8 bytes" if taken as signed.
+    Bytes loop = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    AppendChunk(loop, "JUNK", {}, 0xFFFFFFF8u);
+    EXPECT_EQ(0, Open(loop));
+
+    // A format chunk too short to hold a format.
+    Bytes shortFmt = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    AppendChunk(shortFmt, "fmt ", Bytes(8, 1));
+    AppendChunk(shortFmt, "data", Ramp(64));
+    EXPECT_EQ(0, Open(shortFmt));
+
+    // The data chunk claims more than the file holds: the file's samples, then the end.
+    const Bytes data = Ramp(3000);
+    Bytes lying = MakeWav(WavSpec{}, data);
+    lying[40] = 0x00;
+    lying[41] = 0x00;
+    lying[42] = 0x00;
+    lying[43] = 0x10;  // 256 MiB
+    ASSERT_EQ(1, Open(lying));
+    EXPECT_EQ(data, DrainAll(dec, 4096));
+
+    // Truncated inside a sample frame: the torn frame is not delivered.
+    Bytes torn = MakeWav(WavSpec{}, data);
+    torn.resize(torn.size() - 3);
+    ASSERT_EQ(1, Open(torn));
+    EXPECT_EQ(Bytes(data.begin(), data.end() - 4), DrainAll(dec, 4096));
+}
+
+TEST_F(WavDecoderTest, DurationFromTheDataSize)
+{
+    // 10,584,000 bytes of 44.1 kHz 16-bit stereo are 60 seconds; only the header is written.
+    Bytes file = MakeWav(WavSpec{}, {});
+    const uint32_t size = 10584000;
+    for (int i = 0; i < 4; ++i)
+        file[40 + i] = uint8_t(size >> (8 * i));
+    ASSERT_EQ(1, Open(file));
+    CCeAudioFileInfo info;
+    dec.GetFileInfo(&info);
+    EXPECT_EQ(60, info.nDuration);
+}
+
+TEST_F(WavDecoderTest, SecondOpenWithoutCloseFails)
+{
+    ASSERT_EQ(1, Open(MakeWav(WavSpec{}, Ramp(100))));
+    const std::wstring other = L"wav-under-test-2.wav";
+    ASSERT_TRUE(WriteAll(other, MakeWav(WavSpec{}, Ramp(100))));
+    EXPECT_EQ(0, dec.OpenFile(other.c_str()));
+    CCeAudioFileInfo info;
+    EXPECT_EQ(1, dec.GetFileInfo(&info));  // the first file is still open
+    dec.CloseFile();
+    EXPECT_EQ(1, dec.OpenFile(other.c_str()));
+    dec.CloseFile();
+    DeleteFileW(other.c_str());
+}
+
+}  // namespace
