@@ -1,0 +1,163 @@
+// Change notifications to a window, from this process and from another.
+// "--notify-writer <db> <event>" is the other process: three records, an
+// update, a deletion, then, once <event> is set, deletion of the database.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "CeDbTestUtil.h"
+#include "WinTest.h"
+#include "windbase.h"
+
+using namespace cedbtest;
+
+namespace {
+
+struct Seen {
+    UINT type;
+    CEOID oid, parent;
+    DWORD param;
+};
+std::vector<Seen> g_seen;
+CENOTIFYREQUEST g_request;
+int g_freeFailures = 0;
+
+LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DBNOTIFICATION) {
+        auto* n = reinterpret_cast<CENOTIFICATION*>(lp);
+        g_seen.push_back({n->uType, n->oid, n->oidParent, n->dwParam});
+        if (!CeFreeNotification(&g_request, n)) ++g_freeFailures;
+        return 0;
+    }
+    return DefWindowProcW(w, msg, wp, lp);
+}
+
+HWND MakeWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"CeDbNotifyTest";
+    RegisterClassW(&wc);
+    return CreateWindowW(L"CeDbNotifyTest", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+int RunNotifyWriter(const wchar_t* db, const wchar_t* eventName) {
+    HANDLE go = OpenEventW(SYNCHRONIZE, FALSE, eventName);
+    HANDLE h = Open(db);
+    if (!go || h == INVALID_HANDLE_VALUE) return 2;
+    CEOID ids[3];
+    for (LONG i = 0; i < 3; ++i) {
+        CEPROPVAL v = I4(1, i);
+        ids[i] = CeWriteRecordProps(h, 0, 1, &v);
+    }
+    CEPROPVAL v = I4(1, 42);
+    CeWriteRecordProps(h, ids[1], 1, &v);
+    CeDeleteRecord(h, ids[2]);
+    CEOID dbOid = 0;
+    CloseHandle(h);
+    if (WaitForSingleObject(go, 10000) != WAIT_OBJECT_0) return 3;
+    CEGUID guid;
+    CREATE_SYSTEMGUID(&guid);
+    HANDLE again = CeOpenDatabaseEx(&guid, &dbOid, const_cast<LPWSTR>(db), 0, 0, nullptr);
+    CloseHandle(again);
+    return CeDeleteDatabaseEx(&guid, dbOid) ? 0 : 4;
+}
+
+class CeDbNotify : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_seen.clear();
+        g_freeFailures = 0;
+        window = MakeWindow();
+        ASSERT_NE(window, nullptr);
+        g_request = {sizeof(CENOTIFYREQUEST), window, CEDB_EXNOTIFICATION, nullptr, 0xBEEF};
+    }
+    void TearDown() override { DestroyWindow(window); }
+    ScopedStore store{L"notify"};
+    HWND window = nullptr;
+};
+
+TEST_F(CeDbNotify, ChangesThroughAnyHandleReachTheWindow) {
+    Create(L"Local");
+    HANDLE watched = Open(L"Local", 0, &g_request);
+    ASSERT_NE(watched, INVALID_HANDLE_VALUE);
+    HANDLE writer = Open(L"Local");
+    CEPROPVAL v = I4(1, 1);
+    CEOID oid = CeWriteRecordProps(writer, 0, 1, &v);
+    CeWriteRecordProps(writer, oid, 1, &v);
+    CeDeleteRecord(writer, oid);
+    ASSERT_TRUE(zentest::WaitUntil([] { return g_seen.size() >= 3; }, 3000));
+    EXPECT_EQ(g_seen[0].type, static_cast<UINT>(DB_CEOID_CREATED));
+    EXPECT_EQ(g_seen[1].type, static_cast<UINT>(DB_CEOID_CHANGED));
+    EXPECT_EQ(g_seen[2].type, static_cast<UINT>(DB_CEOID_RECORD_DELETED));
+    for (const Seen& s : g_seen) {
+        EXPECT_EQ(s.oid, oid);
+        EXPECT_EQ(s.param, 0xBEEFu);
+    }
+    EXPECT_EQ(g_freeFailures, 0);
+    // Once the watching handle is closed the window hears nothing more.
+    CloseHandle(watched);
+    CeWriteRecordProps(writer, 0, 1, &v);
+    zentest::PumpMessages(1300);
+    EXPECT_EQ(g_seen.size(), 3u);
+    CloseHandle(writer);
+}
+
+TEST_F(CeDbNotify, ChangesOfAnotherProcessReachTheWindow) {
+    CEOID dbOid = Create(L"Remote");
+    HANDLE watched = Open(L"Remote", 0, &g_request);
+    ASSERT_NE(watched, INVALID_HANDLE_VALUE);
+    wchar_t eventName[64];
+    swprintf(eventName, 64, L"Local\\CeDbNotifyGo%lu", GetCurrentProcessId());
+    HANDLE go = CreateEventW(nullptr, TRUE, FALSE, eventName);
+
+    wchar_t self[MAX_PATH], cmd[MAX_PATH * 2];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    swprintf(cmd, MAX_PATH * 2, L"\"%ls\" --notify-writer Remote %ls", self, eventName);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+
+    ASSERT_TRUE(zentest::WaitUntil([] { return g_seen.size() >= 5; }, 8000)) << g_seen.size() << " seen";
+    UINT want[] = {DB_CEOID_CREATED, DB_CEOID_CREATED, DB_CEOID_CREATED, DB_CEOID_CHANGED, DB_CEOID_RECORD_DELETED};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(g_seen[i].type, want[i]) << i;
+        EXPECT_EQ(g_seen[i].parent, dbOid);
+    }
+    EXPECT_NE(g_seen[0].oid, g_seen[1].oid);
+    EXPECT_EQ(g_seen[3].oid, g_seen[1].oid);
+    EXPECT_EQ(g_seen[4].oid, g_seen[2].oid);
+    // Our handle sees the other process's records too.
+    EXPECT_EQ(AllI4(watched, 0x00010003), (std::vector<LONG>{0, 42}));
+
+    SetEvent(go);
+    ASSERT_TRUE(zentest::WaitUntil([] { return g_seen.size() >= 6; }, 8000));
+    EXPECT_EQ(g_seen[5].type, static_cast<UINT>(DB_CEOID_DATABASE_DELETED));
+    EXPECT_EQ(g_seen[5].oid, dbOid);
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 5000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+    // Calls on a handle whose database is gone fail cleanly.
+    CEPROPVAL v = I4(1, 1);
+    EXPECT_EQ(CeWriteRecordProps(watched, 0, 1, &v), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(g_freeFailures, 0);
+    CloseHandle(watched);
+    CloseHandle(pi.hProcess);
+    CloseHandle(go);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int wargc = 0;
+    LPWSTR* wargv = CommandLineToArgvW(GetCommandLineW(), &wargc);
+    if (wargc == 4 && wcscmp(wargv[1], L"--notify-writer") == 0) return RunNotifyWriter(wargv[2], wargv[3]);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
