@@ -1,0 +1,341 @@
+// The simulated module on its own: what it answers, byte for byte, and how
+// its calls, texts and lines behave.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sim/SimConsole.h"
+#include "sim/SimModule.h"
+
+using zen::sim::SimModule;
+
+namespace {
+
+class SimModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        module.SetSink(SimModule::Sink{
+            [this](const std::string& b) {
+                std::lock_guard<std::mutex> hold(lock);
+                out += b;
+            },
+            [this](DWORD s) {
+                std::lock_guard<std::mutex> hold(lock);
+                lines.push_back(s);
+            },
+        });
+        module.PowerOn();
+    }
+
+    std::string Take()
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        std::string s;
+        s.swap(out);
+        return s;
+    }
+
+    std::string Output()
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        return out;
+    }
+
+    // Sends a command line and returns everything the module answered.
+    std::string Say(const std::string& line)
+    {
+        Take();
+        module.Receive(line + "\r\n");
+        return Take();
+    }
+
+    // The lines of a reply block, after the echo.
+    static std::vector<std::string> Block(const std::string& reply)
+    {
+        std::vector<std::string> result;
+        size_t start = reply.find("\r\r\n");
+        if (start == std::string::npos)
+            return result;
+        std::string body = reply.substr(start + 3);
+        size_t pos = 0;
+        for (size_t crlf; (crlf = body.find("\r\n", pos)) != std::string::npos; pos = crlf + 2)
+            result.push_back(body.substr(pos, crlf - pos));
+        return result;
+    }
+
+    bool WaitFor(const std::string& text, DWORD ms = 2000)
+    {
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < ms) {
+            if (Output().find(text) != std::string::npos)
+                return true;
+            Sleep(5);
+        }
+        return false;
+    }
+
+    std::mutex lock;
+    std::string out;
+    std::vector<DWORD> lines;
+    SimModule module;
+};
+
+TEST_F(SimModuleTest, QueryIsEchoedAndAnsweredAsOneBlock)
+{
+    // Echo up to the CR, the block, and the echoed LF that ends it.
+    EXPECT_EQ(Say("AT$BATT?"), "AT$BATT?\r\r\n3.85\r\n\r\nOK\r\n\n");
+    // A command without a value line: just the final line.
+    EXPECT_EQ(Say("AT$VOL=7"), "AT$VOL=7\r\r\nOK\r\n\n");
+    EXPECT_EQ(Block(Say("AT$VOL?")), (std::vector<std::string>{"7", "", "OK"}));
+    EXPECT_EQ(Block(Say("AT$CID?")), (std::vector<std::string>{"OK"}));
+    EXPECT_EQ(Block(Say("AT$FOO?")), (std::vector<std::string>{"ERROR"}));
+    EXPECT_EQ(Block(Say("AT$RINGVOL=12")), (std::vector<std::string>{"ERROR"}));
+}
+
+TEST_F(SimModuleTest, AnswersEveryQueryOfTheCatalogue)
+{
+    module.SetSignal(7);
+    EXPECT_EQ(Block(Say("AT$PING?"))[0], "7");
+    std::string time = Block(Say("AT$SYSTIME?"))[0];
+    EXPECT_EQ(time.size(), 14u);
+    EXPECT_EQ(time.find_first_not_of("0123456789"), std::string::npos);
+    EXPECT_EQ(Block(Say("AT$STSREG?"))[0], "1");
+    EXPECT_EQ(Block(Say("AT$DIAL?"))[0], "01012345678");
+    EXPECT_EQ(Block(Say("AT$NAM=1")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$NAM?"))[0], "1");
+    EXPECT_EQ(Block(Say("AT$PHONENUM=01799998888")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$DIAL?"))[0], "01799998888");
+    EXPECT_EQ(Block(Say("AT$NAM=5"))[0], "ERROR");
+    EXPECT_EQ(Block(Say("AT$BELL3")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$BELL?"))[0], "3");
+    EXPECT_EQ(Block(Say("AT$BELLTYPE=12")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$BELLTYPE?"))[0], "12");
+    EXPECT_EQ(Block(Say("AT$SMSVOL=2")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$SMSVOL?"))[0], "2");
+    EXPECT_EQ(Block(Say("AT$CMDECHO=1")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$CMDECHO?"))[0], "1");
+    EXPECT_EQ(Block(Say("AT$ATAN=1")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$ATAN?"))[0], "1");
+    std::string info = Block(Say("AT$STSINFO?"))[0];
+    EXPECT_EQ(std::count(info.begin(), info.end(), ','), 10);
+    EXPECT_FALSE(Block(Say("AT+GMR"))[0].empty());
+    for (const char* ok : {"ATZ", "AT$CONRPT=1", "AT$WARNSND=1", "AT$BWMODE=NAMING", "AT$BWMODE=RESET",
+                           "AT$MOCNT?", "AT$DELALLMO", "AT$DELALLMT", "AT$MTACK=1", "AT$REL"})
+        EXPECT_EQ(Block(Say(ok)).back(), "OK") << ok;
+}
+
+TEST_F(SimModuleTest, DialLinePaddingDoesNotSpoilTheNextEcho)
+{
+    module.SetAutoAnswer(-1);
+    Take();
+    module.Receive(std::string("AT$ORI0101234567\r\n  \0\0", 24));
+    EXPECT_EQ(Take(), "AT$ORI0101234567\r\r\nOK\r\n\n");
+    EXPECT_EQ(module.Call(), SimModule::CallState::Dialing);
+    EXPECT_EQ(Say("AT$CID?").substr(0, 9), "AT$CID?\r\r");
+    module.RemoteAnswer();
+    EXPECT_EQ(Take(), "\r\n$VCON\r\n");
+    EXPECT_TRUE(module.ModemStatus() & MS_RLSD_ON);
+    EXPECT_EQ(Block(Say("AT$DTMF5")).back(), "OK");
+    module.RemoteHangUp();
+    EXPECT_EQ(Take(), "\r\nNO CARRIER\r\n");
+    EXPECT_FALSE(module.ModemStatus() & MS_RLSD_ON);
+}
+
+TEST_F(SimModuleTest, DialledCallIsAnsweredByItselfAndRefusedWhenLocked)
+{
+    module.SetAutoAnswer(30);
+    EXPECT_EQ(Block(Say("AT$ORI0101234567")).back(), "OK");
+    EXPECT_TRUE(WaitFor("$VCON"));
+    EXPECT_EQ(module.Call(), SimModule::CallState::Connected);
+    Say("AT$REL");
+    EXPECT_EQ(module.Call(), SimModule::CallState::Idle);
+
+    module.Lock();
+    EXPECT_EQ(Take(), "\r\n$LOCK\r\n");
+    EXPECT_EQ(Block(Say("AT$STSREG?"))[0], "2");
+    EXPECT_EQ(Block(Say("AT$ORI0101234567"))[0], "ERROR");
+    module.Unlock();
+    EXPECT_EQ(Block(Say("AT$STSREG?"))[0], "1");
+    EXPECT_EQ(Block(Say("AT$ORI12a"))[0], "ERROR");
+}
+
+TEST_F(SimModuleTest, IncomingCallRingsWithCallerIdAndCarrier)
+{
+    module.SetRingTiming(80, 30, 2);
+    Take();
+    module.Ring("0101234567");
+    EXPECT_EQ(Take(), "\r\nRING\r\n\r\n*QRV*CNI: 0101234567\r\n");
+    EXPECT_EQ(module.ModemStatus() & (MS_RLSD_ON | MS_RING_ON), DWORD(MS_RLSD_ON | MS_RING_ON));
+    EXPECT_EQ(Block(Say("AT$CID?"))[0], "0101234567");
+    // The indicator goes off between rings and the second ring has no number.
+    EXPECT_TRUE(WaitFor("RING"));
+    EXPECT_EQ(Output().find("CNI"), std::string::npos);
+    EXPECT_EQ(Block(Say("AT$QCCAV")).back(), "OK");
+    EXPECT_EQ(module.Call(), SimModule::CallState::Connected);
+    EXPECT_EQ(module.ModemStatus() & (MS_RLSD_ON | MS_RING_ON), DWORD(MS_RLSD_ON));
+    Sleep(250);  // no more rings once answered
+    EXPECT_EQ(Take().find("RING"), std::string::npos);
+
+    module.CallWaiting("0109990000");
+    EXPECT_EQ(Take(), "\r\n*QRV*CNI: 0109990000\r\n");
+    EXPECT_EQ(Block(Say("AT$FLASH")).back(), "OK");
+    EXPECT_EQ(module.CallNumber(), "0109990000");
+    module.CarrierLoss();
+    EXPECT_EQ(Take(), "");
+    EXPECT_FALSE(module.ModemStatus() & MS_RLSD_ON);
+}
+
+TEST_F(SimModuleTest, UnansweredCallEndsAndRejectedCallStops)
+{
+    module.SetRingTiming(40, 10, 2);
+    module.Ring("", false);
+    EXPECT_TRUE(WaitFor("NO CARRIER"));
+    EXPECT_EQ(Output().find("CNI"), std::string::npos);
+    EXPECT_EQ(module.Call(), SimModule::CallState::Idle);
+
+    module.SetRingTiming(1000, 500, 5);
+    module.Ring("0101234567");
+    EXPECT_EQ(Block(Say("AT$REJECT")).back(), "OK");
+    EXPECT_EQ(module.Call(), SimModule::CallState::Idle);
+    EXPECT_EQ(module.ModemStatus() & (MS_RLSD_ON | MS_RING_ON), 0u);
+    EXPECT_EQ(Block(Say("AT$QCCAV"))[0], "ERROR");
+}
+
+TEST_F(SimModuleTest, SentTextIsStoredUnescapedAndAcknowledged)
+{
+    module.SetAckMode(SimModule::AckMode::Ack, 10);
+    EXPECT_EQ(Block(Say("AT$SMSMO0=0101234567,0109876543,4098,\"a\\x3Bb\\x22c\"")).back(), "OK");
+    EXPECT_TRUE(WaitFor("\r\n$SMSMOACK\r\n"));
+    module.SetAckMode(SimModule::AckMode::Nak, 10);
+    EXPECT_EQ(Block(Say("AT$SMSMO0=0101234567,4098,\"a\\\\b\"")).back(), "OK");
+    EXPECT_TRUE(WaitFor("\r\n$SMSMONAK\r\n"));
+    auto sent = module.Outbox();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].body, "a;b\"c");
+    EXPECT_EQ(sent[0].callback, "0109876543");
+    EXPECT_EQ(sent[0].teleservice, 4098);
+    EXPECT_EQ(sent[1].body, "a\\b");
+    EXPECT_EQ(sent[1].callback, "");
+    EXPECT_EQ(Block(Say("AT$MOCNT?"))[0], "2");
+    EXPECT_EQ(Block(Say("AT$SMSMO1?"))[0].substr(14), ",0101234567,4098,a\\x3Bb\\x22c");
+    EXPECT_EQ(Block(Say("AT$SMSMO0=,4098,\"x\""))[0], "ERROR");
+}
+
+TEST_F(SimModuleTest, ReceivedTextIsReadOnceInCodePage949)
+{
+    std::wstring text = L"안녕;하세요?";
+    module.IncomingTextW("0101112222", text);
+    EXPECT_EQ(Take(), "\r\n$NEWMT\r\n");
+    EXPECT_EQ(Block(Say("AT$MTCNT?"))[0], "1,1");
+    std::vector<std::string> block = Block(Say("AT$SMSNEWMT0?"));
+    ASSERT_EQ(block.size(), 3u);
+    EXPECT_EQ(block.back(), "OK");
+    std::string line = block[0];
+    EXPECT_EQ(line.substr(14, 17), ",0101112222,4098,");
+    std::string escaped = line.substr(31);
+    EXPECT_NE(escaped.find("\\x3B"), std::string::npos);
+    EXPECT_NE(escaped.find("\\?"), std::string::npos);
+    EXPECT_EQ(zen::sim::FromCp949(zen::sim::UnescapeBody(escaped)), text);
+    // No further new message: the answer has no OK, which ends the reading loop.
+    EXPECT_EQ(Block(Say("AT$SMSNEWMT0?")), (std::vector<std::string>{"ERROR"}));
+    EXPECT_EQ(Block(Say("AT$MTCNT?"))[0], "1,0");
+    EXPECT_EQ(Block(Say("AT$SMSMT1?"))[0], line);
+
+    module.IncomingText("0103334444", "hi", true);
+    EXPECT_EQ(Take(), "\r\n*QRV*NEWMSG: 2\r\n");
+    EXPECT_EQ(Block(Say("AT$DELMT=1")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$MTCNT?"))[0], "1,1");
+}
+
+TEST_F(SimModuleTest, EscapingFollowsTheTables)
+{
+    EXPECT_EQ(zen::sim::EscapeBody("a;b\"c"), "a\\x3Bb\\x22c");
+    EXPECT_EQ(zen::sim::EscapeBody("a\\b'?\r\n"), "a\\\\b\\'\\?\\x0D\\x0A");
+    EXPECT_EQ(zen::sim::UnescapeBody("a\\x3bb\\X0Dc"), "a;b\rc");
+    EXPECT_EQ(zen::sim::UnescapeBody("\\\\x3B"), "\\x3B");
+}
+
+TEST_F(SimModuleTest, SlowAnswerHoldsTheEchoedLineFeedAndUnsolicitedCodes)
+{
+    module.SetResponseDelay(150);
+    Take();
+    module.Receive("AT$PING?\r\n");
+    module.SendUnsolicited("RING");
+    EXPECT_EQ(Output(), "AT$PING?\r");
+    EXPECT_TRUE(WaitFor("\n\r\nRING\r\n"));
+    EXPECT_EQ(Take(), "AT$PING?\r\r\n4\r\n\r\nOK\r\n\n\r\nRING\r\n");
+
+    module.SetResponseDelay(0);
+    module.SetSilent(true);
+    EXPECT_EQ(Say("AT$PING?"), "AT$PING?\r\n");
+    module.SetSilent(false);
+    // Echo goes off at once: the line feed after the command is not echoed.
+    EXPECT_EQ(Say("ATE0"), "ATE0\r\r\nOK\r\n");
+    EXPECT_EQ(Say("AT$PING?"), "\r\n4\r\n\r\nOK\r\n");
+}
+
+TEST_F(SimModuleTest, RingBurstPulsesTheIndicator)
+{
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        lines.clear();
+    }
+    module.RingBurst(5, 40);
+    Sleep(400);
+    std::string said = Take();
+    size_t rings = 0;
+    for (size_t p = 0; (p = said.find("\r\nRING\r\n", p)) != std::string::npos; ++p)
+        ++rings;
+    EXPECT_EQ(rings, 5u);
+    std::lock_guard<std::mutex> hold(lock);
+    int rises = 0;
+    DWORD previous = MS_CTS_ON | MS_DSR_ON;
+    for (DWORD s : lines) {
+        rises += (s & MS_RING_ON) && !(previous & MS_RING_ON);
+        previous = s;
+    }
+    EXPECT_EQ(rises, 5);
+    EXPECT_FALSE(previous & MS_RING_ON);
+}
+
+TEST_F(SimModuleTest, PoweredOffModuleIsSilent)
+{
+    module.Ring("0101234567");
+    module.PowerOff();
+    EXPECT_EQ(module.ModemStatus(), 0u);
+    EXPECT_EQ(module.Call(), SimModule::CallState::Idle);
+    Take();
+    EXPECT_EQ(Say("AT$BATT?"), "");
+    module.PowerOn();
+    EXPECT_EQ(module.ModemStatus(), DWORD(MS_CTS_ON | MS_DSR_ON));
+    EXPECT_EQ(Block(Say("AT$BATT?")).back(), "OK");
+}
+
+TEST_F(SimModuleTest, ConsoleCommandsDriveTheModule)
+{
+    zen::sim::SimConsole console(module, L"sim:none");
+    EXPECT_EQ(console.Execute("battery 3.1"), "battery 3.1 V");
+    EXPECT_EQ(Block(Say("AT$BATT?"))[0], "3.10");
+    console.Execute("sms 0105556666 반가워요");
+    ASSERT_EQ(module.Inbox().size(), 1u);
+    EXPECT_EQ(zen::sim::FromCp949(module.Inbox()[0].body), L"반가워요");
+    console.Execute("ring 0107778888");
+    EXPECT_EQ(module.Call(), SimModule::CallState::Ringing);
+    EXPECT_EQ(console.Execute("ring"), "busy: a call is in progress");
+    console.Execute("hangup");
+    EXPECT_EQ(module.Call(), SimModule::CallState::Idle);
+    Take();
+    console.Execute("raw \\xFFgarbage\\r\\n");
+    EXPECT_EQ(Take(), "\xFFgarbage\r\n");
+    console.Execute("broken RIN");
+    EXPECT_EQ(Take(), "\r\nRIN");
+    EXPECT_EQ(console.Execute("frobnicate"), "unknown command; try help");
+    EXPECT_FALSE(console.QuitRequested());
+    console.Execute("quit");
+    EXPECT_TRUE(console.QuitRequested());
+}
+
+}  // namespace
