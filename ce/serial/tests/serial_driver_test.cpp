@@ -1,0 +1,402 @@
+// Serial.dll through its nine entry points, on a link whose other end the
+// test holds: bytes, lines, event masks, time-outs, purge and the lifetime
+// of waits.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "ce/devmgr/PipeIo.h"
+#include "ce/devmgr/PipeServer.h"
+#include "ce/serial/LinkProtocol.h"
+#include "ce_streamdrv.h"
+#include "pegdser.h"
+
+namespace {
+
+// The module's end of the line.
+class FakeLink {
+public:
+    bool Start(const std::wstring& name)
+    {
+        return server_.Start(zenlink::LinkPipeName(name), [this](HANDLE p, HANDLE s) { Serve(p, s); }, true);
+    }
+    void Stop() { server_.Stop(); }
+
+    void Send(BYTE type, const std::string& payload)
+    {
+        std::string msg = std::string(1, static_cast<char>(type)) + payload;
+        std::lock_guard<std::mutex> hold(lock_);
+        if (pipe_)
+            cedev::PipeWrite(pipe_, msg.data(), static_cast<DWORD>(msg.size()), stop_);
+    }
+    void Status(DWORD ms) { Send(zenlink::kModemStatus, std::string(1, static_cast<char>(ms))); }
+    // Drops the connection, as a simulator that ends does.
+    void Hang()
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (pipe_)
+            DisconnectNamedPipe(pipe_);
+    }
+
+    bool WaitReceived(const std::string& text, DWORD ms = 2000)
+    {
+        std::unique_lock<std::mutex> hold(lock_);
+        return changed_.wait_for(hold, std::chrono::milliseconds(ms),
+                                 [&] { return received_.find(text) != std::string::npos; });
+    }
+    bool WaitLines(int lines, DWORD ms = 2000)
+    {
+        std::unique_lock<std::mutex> hold(lock_);
+        return changed_.wait_for(hold, std::chrono::milliseconds(ms), [&] { return lines_ == lines; });
+    }
+    bool WaitConnected(DWORD ms = 2000)
+    {
+        std::unique_lock<std::mutex> hold(lock_);
+        return changed_.wait_for(hold, std::chrono::milliseconds(ms), [&] { return pipe_ != nullptr; });
+    }
+
+private:
+    void Serve(HANDLE pipe, HANDLE stop)
+    {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            pipe_ = pipe;
+            stop_ = stop;
+        }
+        changed_.notify_all();
+        std::vector<BYTE> msg;
+        while (cedev::PipeRead(pipe, msg, stop)) {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (msg.empty())
+                continue;
+            if (msg[0] == zenlink::kData)
+                received_.append(msg.begin() + 1, msg.end());
+            else if (msg[0] == zenlink::kControlLines && msg.size() == 2)
+                lines_ = msg[1];
+            changed_.notify_all();
+        }
+        std::lock_guard<std::mutex> hold(lock_);
+        pipe_ = nullptr;
+    }
+
+    cedev::PipeServer server_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    HANDLE pipe_ = nullptr;
+    HANDLE stop_ = nullptr;
+    std::string received_;
+    int lines_ = -1;
+};
+
+class SerialDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dll = LoadLibraryW(L"Serial.dll");
+        ASSERT_NE(dll, nullptr);
+        Init = reinterpret_cast<PFN_STREAM_INIT>(GetProcAddress(dll, "COM_Init"));
+        Deinit = reinterpret_cast<PFN_STREAM_DEINIT>(GetProcAddress(dll, "COM_Deinit"));
+        Open = reinterpret_cast<PFN_STREAM_OPEN>(GetProcAddress(dll, "COM_Open"));
+        Close = reinterpret_cast<PFN_STREAM_CLOSE>(GetProcAddress(dll, "COM_Close"));
+        Read = reinterpret_cast<PFN_STREAM_READ>(GetProcAddress(dll, "COM_Read"));
+        Write = reinterpret_cast<PFN_STREAM_WRITE>(GetProcAddress(dll, "COM_Write"));
+        IOControl = reinterpret_cast<PFN_STREAM_IOCONTROL>(GetProcAddress(dll, "COM_IOControl"));
+        ASSERT_TRUE(Init && Deinit && Open && Close && Read && Write && IOControl);
+        ASSERT_TRUE(GetProcAddress(dll, "COM_PowerUp") && GetProcAddress(dll, "COM_PowerDown"));
+
+        std::wstring name = L"serialtest" + std::to_wstring(GetCurrentProcessId());
+        ASSERT_TRUE(link.Start(name));
+        key = L"Software\\ZenTest\\" + name;
+        HKEY k;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        std::wstring value = L"sim:" + name;
+        RegSetValueExW(k, L"Link", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * 2));
+        RegCloseKey(k);
+        device = Init(reinterpret_cast<DWORD_PTR>(key.c_str()));
+        ASSERT_NE(device, 0u);
+        ASSERT_TRUE(link.WaitConnected());
+        port = Open(device, GENERIC_READ | GENERIC_WRITE, 0);
+        ASSERT_NE(port, 0u);
+    }
+
+    void TearDown() override
+    {
+        if (device)
+            Deinit(device);
+        link.Stop();
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+        if (dll)
+            FreeLibrary(dll);
+    }
+
+    BOOL Ioctl(DWORD code, const void* in = nullptr, DWORD inSize = 0, void* out = nullptr, DWORD outSize = 0,
+               DWORD_PTR on = 0)
+    {
+        DWORD returned = 0;
+        return IOControl(on ? on : port, code, static_cast<PBYTE>(const_cast<void*>(in)), inSize,
+                         static_cast<PBYTE>(out), outSize, &returned);
+    }
+    void SetTimeouts(DWORD interval, DWORD multiplier, DWORD constant)
+    {
+        COMMTIMEOUTS t{interval, multiplier, constant, 0, 0};
+        ASSERT_TRUE(Ioctl(IOCTL_SERIAL_SET_TIMEOUTS, &t, sizeof t));
+    }
+    void SetMask(DWORD mask) { ASSERT_TRUE(Ioctl(IOCTL_SERIAL_SET_WAIT_MASK, &mask, sizeof mask)); }
+    // WAIT_ON_MASK on another thread; the result arrives in `events`/`ok`.
+    std::thread WaitAsync(std::atomic<DWORD>& events, std::atomic<int>& ok)
+    {
+        ok = -1;
+        return std::thread([this, &events, &ok] {
+            DWORD ev = 0;
+            ok = Ioctl(IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, &ev, sizeof ev) ? 1 : 0;
+            events = ev;
+        });
+    }
+    static bool Within(std::atomic<int>& flag, DWORD ms)
+    {
+        DWORD start = GetTickCount();
+        while (flag < 0 && GetTickCount() - start < ms)
+            Sleep(2);
+        return flag >= 0;
+    }
+    std::string ReadAll()
+    {
+        char buf[256];
+        DWORD n = Read(port, buf, sizeof buf);
+        return n == static_cast<DWORD>(-1) ? std::string("<failed>") : std::string(buf, n);
+    }
+
+    HMODULE dll = nullptr;
+    PFN_STREAM_INIT Init;
+    PFN_STREAM_DEINIT Deinit;
+    PFN_STREAM_OPEN Open;
+    PFN_STREAM_CLOSE Close;
+    PFN_STREAM_READ Read;
+    PFN_STREAM_WRITE Write;
+    PFN_STREAM_IOCONTROL IOControl;
+    FakeLink link;
+    std::wstring key;
+    DWORD_PTR device = 0;
+    DWORD_PTR port = 0;
+};
+
+TEST_F(SerialDriverTest, OneReaderWriterAtATimeButAnyNumberOfStatusHandles)
+{
+    SetLastError(0);
+    EXPECT_EQ(Open(device, GENERIC_READ | GENERIC_WRITE, 0), 0u);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_ACCESS));
+    DWORD_PTR status = Open(device, 0, 0);
+    ASSERT_NE(status, 0u);
+    DWORD ms = 0;
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_GET_MODEMSTATUS, nullptr, 0, &ms, sizeof ms, status));
+    char c;
+    EXPECT_EQ(Read(status, &c, 1), static_cast<DWORD>(-1));
+    EXPECT_TRUE(Close(port));
+    EXPECT_FALSE(Close(port));
+    port = Open(device, GENERIC_READ | GENERIC_WRITE, 0);
+    EXPECT_NE(port, 0u);
+    EXPECT_TRUE(Close(status));
+}
+
+TEST_F(SerialDriverTest, BytesTravelBothWaysAndReadReturnsAtOnceWithWhatIsBuffered)
+{
+    SetTimeouts(MAXDWORD, 0, 0);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(ReadAll(), "");
+    EXPECT_LT(GetTickCount() - start, 100u);
+    EXPECT_EQ(Write(port, "AT\r\n", 4), 4u);
+    EXPECT_TRUE(link.WaitReceived("AT\r\n"));
+    link.Send(zenlink::kData, "\r\nOK\r\n");
+    std::string got;
+    for (int i = 0; i < 100 && got.size() < 6; ++i) {
+        got += ReadAll();
+        Sleep(5);
+    }
+    EXPECT_EQ(got, "\r\nOK\r\n");
+    SERIAL_DEV_STATUS st{};
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_GET_COMMSTATUS, nullptr, 0, &st, sizeof st));
+    EXPECT_EQ(st.ComStat.cbInQue, 0u);
+}
+
+TEST_F(SerialDriverTest, ReadTimeoutsAndPurge)
+{
+    SetTimeouts(0, 0, 150);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(ReadAll(), "");
+    DWORD spent = GetTickCount() - start;
+    EXPECT_GE(spent, 120u);
+    EXPECT_LT(spent, 1000u);
+
+    // Interval and multiplier MAXDWORD: back at the first byte.
+    SetTimeouts(MAXDWORD, MAXDWORD, 5000);
+    std::thread later([this] {
+        Sleep(50);
+        link.Send(zenlink::kData, "x");
+    });
+    start = GetTickCount();
+    EXPECT_EQ(ReadAll(), "x");
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    later.join();
+
+    // Purge: the receive queue empties, and a waiting read is let go.
+    link.Send(zenlink::kData, "stale");
+    SetMask(EV_RXCHAR);
+    DWORD ev = 0;
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, &ev, sizeof ev));
+    DWORD flags = PURGE_RXCLEAR;
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_PURGE, &flags, sizeof flags));
+    SERIAL_DEV_STATUS st{};
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_GET_COMMSTATUS, nullptr, 0, &st, sizeof st));
+    EXPECT_EQ(st.ComStat.cbInQue, 0u);
+    SetTimeouts(0, 0, 0);  // wait for all 256 bytes, for ever
+    std::atomic<int> done{-1};
+    std::thread reader([this, &done, &st] { done = static_cast<int>(Read(port, &st, 8)); });
+    Sleep(50);
+    EXPECT_EQ(done.load(), -1);
+    flags = PURGE_RXABORT;
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_PURGE, &flags, sizeof flags));
+    EXPECT_TRUE(Within(done, 2000));
+    reader.join();
+    EXPECT_EQ(done.load(), 0);
+}
+
+TEST_F(SerialDriverTest, ControlBlockAndEscapesDriveDtrAndRts)
+{
+    DCB dcb{};
+    ASSERT_TRUE(Ioctl(IOCTL_SERIAL_GET_DCB, nullptr, 0, &dcb, sizeof dcb));
+    dcb.BaudRate = CBR_115200;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    ASSERT_TRUE(Ioctl(IOCTL_SERIAL_SET_DCB, &dcb, sizeof dcb));
+    EXPECT_TRUE(link.WaitLines(zenlink::kDtr | zenlink::kRts));
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_CLR_DTR));
+    EXPECT_TRUE(link.WaitLines(zenlink::kRts));
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_SET_DTR));
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_CLR_RTS));
+    EXPECT_TRUE(link.WaitLines(zenlink::kDtr));
+    DCB back{};
+    ASSERT_TRUE(Ioctl(IOCTL_SERIAL_GET_DCB, nullptr, 0, &back, sizeof back));
+    EXPECT_EQ(back.BaudRate, DWORD(CBR_115200));
+    dcb.ByteSize = 9;
+    EXPECT_FALSE(Ioctl(IOCTL_SERIAL_SET_DCB, &dcb, sizeof dcb));
+    EXPECT_FALSE(Ioctl(IOCTL_SERIAL_SET_DCB, &dcb, 4));
+    EXPECT_FALSE(Ioctl(0x12345678));
+    // The owner letting go drops both lines.
+    EXPECT_TRUE(Close(port));
+    port = 0;
+    EXPECT_TRUE(link.WaitLines(0));
+}
+
+TEST_F(SerialDriverTest, ModemLinesRaiseTheirEvents)
+{
+    SetMask(EV_RXCHAR | EV_RLSD | EV_RING | EV_DSR | EV_CTS);
+    DWORD ev = 0, ms = 0;
+    link.Status(MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON);
+    ASSERT_TRUE(Ioctl(IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, &ev, sizeof ev));
+    EXPECT_TRUE(ev & EV_RLSD);
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_GET_MODEMSTATUS, nullptr, 0, &ms, sizeof ms));
+    EXPECT_EQ(ms, DWORD(MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON));
+    link.Status(MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON | MS_RING_ON);
+    ASSERT_TRUE(Ioctl(IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, &ev, sizeof ev));
+    EXPECT_EQ(ev, DWORD(EV_RING));
+    // The indicator going off is no ring.
+    link.Status(MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON);
+    link.Send(zenlink::kData, "RING");
+    ev = 0;
+    for (int i = 0; i < 3 && !(ev & EV_RXCHAR); ++i)
+        ASSERT_TRUE(Ioctl(IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, &ev, sizeof ev));
+    EXPECT_EQ(ev, DWORD(EV_RXCHAR));
+    // Events outside the mask are not remembered.
+    SetMask(EV_RXCHAR);
+    link.Status(MS_CTS_ON | MS_DSR_ON);
+    link.Send(zenlink::kData, "x");
+    ASSERT_TRUE(Ioctl(IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, &ev, sizeof ev));
+    EXPECT_EQ(ev, DWORD(EV_RXCHAR));
+}
+
+TEST_F(SerialDriverTest, BlockedWaitHoldsUpNoWriteAndANewMaskReleasesIt)
+{
+    SetMask(EV_RING);
+    std::atomic<DWORD> events{0xFFFF};
+    std::atomic<int> ok;
+    std::thread waiter = WaitAsync(events, ok);
+    Sleep(30);
+    DWORD start = GetTickCount();
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ(Write(port, "AT\r\n", 4), 4u);
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_EQ(ok.load(), -1);
+    SetMask(EV_RXCHAR);
+    EXPECT_TRUE(Within(ok, 2000));
+    waiter.join();
+    EXPECT_EQ(ok.load(), 1);
+    EXPECT_EQ(events.load(), 0u);
+}
+
+TEST_F(SerialDriverTest, CloseAndDeinitReleaseWaitsAndLaterCallsFail)
+{
+    SetMask(EV_RING);
+    std::atomic<DWORD> events{0};
+    std::atomic<int> ok;
+    std::thread waiter = WaitAsync(events, ok);
+    Sleep(30);
+    EXPECT_TRUE(Close(port));
+    EXPECT_TRUE(Within(ok, 2000));
+    waiter.join();
+    EXPECT_EQ(ok.load(), 0);
+    EXPECT_EQ(Write(port, "x", 1), static_cast<DWORD>(-1));
+
+    port = Open(device, GENERIC_READ | GENERIC_WRITE, 0);
+    ASSERT_NE(port, 0u);
+    SetMask(EV_RING);
+    std::thread waiter2 = WaitAsync(events, ok);
+    Sleep(30);
+    EXPECT_TRUE(Deinit(device));
+    device = 0;
+    EXPECT_TRUE(Within(ok, 2000));
+    waiter2.join();
+    EXPECT_EQ(ok.load(), 0);
+    EXPECT_EQ(Read(port, &events, 1), static_cast<DWORD>(-1));
+    EXPECT_FALSE(Ioctl(IOCTL_SERIAL_GET_MODEMSTATUS, nullptr, 0, &events, 4));
+}
+
+TEST_F(SerialDriverTest, LostLinkDropsTheLinesAndFailsWrites)
+{
+    link.Status(MS_CTS_ON | MS_DSR_ON);
+    SetMask(EV_DSR);
+    DWORD ev = 0, ms = 0;
+    ASSERT_TRUE(Ioctl(IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, &ev, sizeof ev));
+    link.Hang();
+    ASSERT_TRUE(Ioctl(IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, &ev, sizeof ev));
+    EXPECT_EQ(ev, DWORD(EV_DSR));
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_GET_MODEMSTATUS, nullptr, 0, &ms, sizeof ms));
+    EXPECT_EQ(ms, 0u);
+    EXPECT_EQ(Write(port, "AT\r\n", 4), static_cast<DWORD>(-1));
+}
+
+TEST(SerialDriverInit, NoLinkOrNoSimulatorFailsInit)
+{
+    HMODULE dll = LoadLibraryW(L"Serial.dll");
+    ASSERT_NE(dll, nullptr);
+    auto Init = reinterpret_cast<PFN_STREAM_INIT>(GetProcAddress(dll, "COM_Init"));
+    EXPECT_EQ(Init(reinterpret_cast<DWORD_PTR>(L"Software\\ZenTest\\NoSuchKey")), 0u);
+    const wchar_t key[] = L"Software\\ZenTest\\NoSimulator";
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    const wchar_t link[] = L"sim:nobody-serves-this";
+    RegSetValueExW(k, L"Link", 0, REG_SZ, reinterpret_cast<const BYTE*>(link), sizeof link);
+    RegCloseKey(k);
+    EXPECT_EQ(Init(reinterpret_cast<DWORD_PTR>(key)), 0u);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
+    FreeLibrary(dll);
+}
+
+}  // namespace
