@@ -275,6 +275,12 @@ void ActiveDevice::Handle(const DevRequest& rq, const BYTE* in, uint32_t& sessio
     }
     if (!rp.ok && !err)
         err = ERROR_GEN_FAILURE;
+    if (!rp.ok) {
+        // A call cut short by the card's removal says so.
+        std::lock_guard<std::mutex> hold(lock_);
+        if (removed_)
+            err = ERROR_DEVICE_REMOVED;
+    }
     rp.error = rp.ok ? 0 : err;
     rp.outSize = static_cast<uint32_t>(out.size());
     reply.resize(sizeof rp + out.size());

@@ -23,6 +23,7 @@ bool DeviceManager::Start()
         return false;
     }
     RemoveStaleActiveEntries();
+    stopping_ = false;
     shutdown_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!control_.Start(kControlPipe, [this](HANDLE p, HANDLE s) { ServeControl(p, s); }, true)) {
         ::CloseHandle(instance_);
@@ -37,15 +38,18 @@ void DeviceManager::Stop()
 {
     if (!instance_)
         return;
-    control_.Stop();
+    // Cards go first, so that once the control pipe is gone (the manager no
+    // longer answers) no active key of ours is left.
     std::vector<std::unique_ptr<ActiveDevice>> devices;
     {
         std::lock_guard<std::mutex> hold(lock_);
+        stopping_ = true;
         devices.swap(devices_);
     }
     for (auto& d : devices)
         d->Deactivate();
     devices.clear();
+    control_.Stop();
     ::CloseHandle(shutdown_);
     shutdown_ = nullptr;
     ::CloseHandle(instance_);
@@ -55,6 +59,8 @@ void DeviceManager::Stop()
 DWORD DeviceManager::Insert(const std::wstring& pnpId, const std::wstring& link, std::wstring& name)
 {
     std::lock_guard<std::mutex> hold(lock_);
+    if (stopping_)
+        return ERROR_SHUTDOWN_IN_PROGRESS;
     for (auto& d : devices_) {
         if (lstrcmpiW(d->PnpId().c_str(), pnpId.c_str()) == 0)
             return ERROR_ALREADY_EXISTS;

@@ -38,6 +38,7 @@ private:
     HANDLE instance_ = nullptr;
     HANDLE shutdown_ = nullptr;
     DWORD nextHnd_ = 1;
+    bool stopping_ = false;
 };
 
 }  // namespace cedev

@@ -1,0 +1,295 @@
+// The device manager in this process, a simulated module behind its card,
+// and the port used from here and from other processes as the phone uses it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "CardFixture.h"
+#include "PortHelpers.h"
+
+namespace {
+
+using porttest::Exchange;
+using porttest::OpenPort;
+
+// Runs serial_client with `args`; returns its exit code and output.
+int RunClient(const std::wstring& args, std::string& output, HANDLE* process = nullptr)
+{
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring exe(path, n);
+    exe = exe.substr(0, exe.find_last_of(L"\\/") + 1) + L"serial_client.exe";
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
+        return -1;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi{};
+    BOOL started = CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(writeEnd);
+    if (!started) {
+        CloseHandle(readEnd);
+        return -1;
+    }
+    CloseHandle(pi.hThread);
+    if (process) {  // the caller deals with it
+        CloseHandle(readEnd);
+        *process = pi.hProcess;
+        return 0;
+    }
+    char buf[512];
+    DWORD got;
+    while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got)
+        output.append(buf, got);
+    CloseHandle(readEnd);
+    DWORD code = 1;
+    WaitForSingleObject(pi.hProcess, 20000);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+std::wstring ReadActiveValue(const std::wstring& pnpId, const wchar_t* value, DWORD* number = nullptr)
+{
+    HKEY active;
+    std::wstring result;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Drivers\\Active", 0, KEY_READ, &active) != ERROR_SUCCESS)
+        return result;
+    wchar_t sub[64];
+    for (DWORD i = 0;; ++i) {
+        DWORD len = 64;
+        if (RegEnumKeyExW(active, i, sub, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        HKEY k;
+        RegOpenKeyExW(active, sub, 0, KEY_READ, &k);
+        wchar_t buf[260] = L"";
+        DWORD size = sizeof buf - 2;
+        RegQueryValueExW(k, L"PnpId", nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size);
+        if (pnpId == buf) {
+            size = sizeof buf - 2;
+            DWORD type = 0;
+            if (RegQueryValueExW(k, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS) {
+                if (type == REG_DWORD && number)
+                    *number = *reinterpret_cast<DWORD*>(buf);
+                result = type == REG_SZ ? std::wstring(buf) : std::wstring(L"#");
+            }
+        }
+        RegCloseKey(k);
+    }
+    RegCloseKey(active);
+    return result;
+}
+
+class DevMgrTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(CeDevMgrStartInProcess()) << GetLastError(); }
+    static void TearDownTestSuite() { CeDevMgrStopInProcess(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(card.Setup());
+        card.Module().SetRingTiming(200, 80, 20);
+        ASSERT_TRUE(card.Insert()) << GetLastError();
+    }
+
+    porttest::SimulatedCard card;
+};
+
+TEST_F(DevMgrTest, ActiveKeyDescribesTheCardUntilItIsRemoved)
+{
+    const std::wstring& name = card.Name();
+    ASSERT_EQ(name.size(), 5u);
+    EXPECT_EQ(name.substr(0, 3), L"COM");
+    EXPECT_EQ(name[4], L':');
+    EXPECT_EQ(porttest::FindPort(card.PnpId()), name);
+    EXPECT_EQ(ReadActiveValue(card.PnpId(), L"Name"), name);
+    EXPECT_EQ(ReadActiveValue(card.PnpId(), L"Key"), L"Drivers\\PCMCIA\\" + card.PnpId());
+    EXPECT_EQ(ReadActiveValue(card.PnpId(), L"Link"), card.Link());
+    DWORD hnd = 0;
+    EXPECT_EQ(ReadActiveValue(card.PnpId(), L"Hnd", &hnd), L"#");
+    EXPECT_NE(hnd, 0u);
+
+    EXPECT_FALSE(card.Insert());
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+    EXPECT_FALSE(CeDevMgrInsertCard(L"ZenTest_No_Such_Card", L"sim:x", nullptr, 0));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+
+    ASSERT_TRUE(card.Remove());
+    EXPECT_EQ(porttest::FindPort(card.PnpId()), L"");
+    EXPECT_FALSE(card.Remove());
+}
+
+TEST_F(DevMgrTest, AnotherProcessFindsThePortAndExchangesAtLines)
+{
+    std::string output;
+    EXPECT_EQ(RunClient(L"at " + card.PnpId() + L" AT$BATT?", output), 0) << output;
+    EXPECT_EQ(output, "AT$BATT?\r\r\n3.85\r\n\r\nOK\r\n\n");
+    // The client closed its handle, so the port is free again here.
+    HANDLE h = OpenPort(card.Name());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Exchange(h, "AT$PING?"), "AT$PING?\r\r\n4\r\n\r\nOK\r\n\n");
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST_F(DevMgrTest, RingAndCarrierArriveAsEventsWithTheModemStatus)
+{
+    HANDLE h = OpenPort(card.Name());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetCommMask(h, EV_RING | EV_RLSD | EV_RXCHAR));
+    card.Module().Ring("0101234567");
+    DWORD seen = 0, status = 0;
+    std::string text;
+    for (int i = 0; i < 10 && (seen & (EV_RING | EV_RLSD)) != (EV_RING | EV_RLSD); ++i) {
+        DWORD ev = 0;
+        ASSERT_TRUE(WaitCommEvent(h, &ev, nullptr));
+        seen |= ev;
+    }
+    EXPECT_EQ(seen & (EV_RING | EV_RLSD), DWORD(EV_RING | EV_RLSD));
+    ASSERT_TRUE(GetCommModemStatus(h, &status));
+    EXPECT_TRUE(status & MS_RLSD_ON);
+    EXPECT_NE(porttest::ReadUntil(h, "0101234567\r\n").find("RING"), std::string::npos);
+
+    // Carrier goes when the caller hangs up.
+    card.Module().RemoteHangUp();
+    for (int i = 0; i < 10; ++i) {
+        DWORD ev = 0;
+        ASSERT_TRUE(WaitCommEvent(h, &ev, nullptr));
+        if (ev & EV_RLSD)
+            break;
+    }
+    ASSERT_TRUE(GetCommModemStatus(h, &status));
+    EXPECT_FALSE(status & MS_RLSD_ON);
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST_F(DevMgrTest, BlockedWaitOnOneThreadDoesNotStallWritesOnAnother)
+{
+    HANDLE h = OpenPort(card.Name());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetCommMask(h, EV_RING));
+    std::atomic<int> result{-1};
+    std::atomic<DWORD> events{0xFFFF};
+    std::thread reader([&] {
+        DWORD ev = 0;
+        result = WaitCommEvent(h, &ev, nullptr) ? 1 : 0;
+        events = ev;
+    });
+    Sleep(50);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(Exchange(h, "AT$VOL=5"), "AT$VOL=5\r\r\nOK\r\n\n");
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    EXPECT_EQ(card.Module().Volume(), 5);
+    EXPECT_EQ(result.load(), -1);
+    // Clearing the mask releases the wait, as the link does on close.
+    ASSERT_TRUE(SetCommMask(h, 0));
+    reader.join();
+    EXPECT_EQ(result.load(), 1);
+    EXPECT_EQ(events.load(), 0u);
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST_F(DevMgrTest, RemovalFailsOpenHandlesCleanlyAndReinsertionWorks)
+{
+    HANDLE h = OpenPort(card.Name());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetCommMask(h, EV_RING));
+    std::atomic<int> result{-1};
+    std::thread reader([&] {
+        DWORD ev = 0;
+        result = WaitCommEvent(h, &ev, nullptr) ? 1 : 0;
+    });
+    Sleep(50);
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(card.Remove());
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    reader.join();
+    EXPECT_EQ(result.load(), 0);
+
+    char c;
+    DWORD n = 0, status = 0;
+    SetLastError(0);
+    EXPECT_FALSE(WriteFile(h, "AT\r\n", 4, &n, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_DEVICE_REMOVED));
+    EXPECT_FALSE(ReadFile(h, &c, 1, &n, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_DEVICE_REMOVED));
+    EXPECT_FALSE(GetCommModemStatus(h, &status));
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(porttest::FindPort(card.PnpId()), L"");
+    EXPECT_EQ(CreateFileW(card.Name().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+
+    ASSERT_TRUE(card.Insert());
+    h = OpenPort(porttest::FindPort(card.PnpId()));
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Exchange(h, "AT$PING?"), "AT$PING?\r\r\n4\r\n\r\nOK\r\n\n");
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST_F(DevMgrTest, AProcessThatDiesWithThePortOpenDoesNotLeaveItStuck)
+{
+    std::wstring eventName = L"ZenTestHold" + std::to_wstring(GetCurrentProcessId());
+    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    HANDLE child = nullptr;
+    std::string unused;
+    ASSERT_EQ(RunClient(L"hold " + card.PnpId() + L" " + eventName, unused, &child), 0);
+    ASSERT_EQ(WaitForSingleObject(opened, 10000), WAIT_OBJECT_0);
+    // The child has it: a second reader/writer is refused.
+    EXPECT_EQ(CreateFileW(card.Name().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    TerminateProcess(child, 9);
+    WaitForSingleObject(child, 5000);
+    CloseHandle(child);
+    CloseHandle(opened);
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int i = 0; i < 100 && h == INVALID_HANDLE_VALUE; ++i) {
+        h = OpenPort(card.Name());
+        if (h == INVALID_HANDLE_VALUE)
+            Sleep(30);
+    }
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Exchange(h, "AT$PING?"), "AT$PING?\r\r\n4\r\n\r\nOK\r\n\n");
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST_F(DevMgrTest, OtherPathsAndHandlesGoStraightToWin32)
+{
+    wchar_t dir[MAX_PATH], file[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, L"zen", 0, file);
+    HANDLE f = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(CeDevIsDeviceHandle(f));
+    DWORD n = 0;
+    EXPECT_TRUE(WriteFile(f, "hello", 5, &n, nullptr));
+    SetFilePointer(f, 0, nullptr, FILE_BEGIN);
+    char buf[8] = {};
+    EXPECT_TRUE(ReadFile(f, buf, 5, &n, nullptr));
+    EXPECT_STREQ(buf, "hello");
+    DCB dcb{};
+    EXPECT_FALSE(GetCommState(f, &dcb));  // kernel32's answer for a file
+    EXPECT_TRUE(CloseHandle(f));
+    DeleteFileW(file);
+
+    SetLastError(0);
+    EXPECT_EQ(CreateFileW(L"COM0:", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+    HANDLE h = OpenPort(card.Name());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CeDevIsDeviceHandle(h));
+    OVERLAPPED ov{};
+    EXPECT_FALSE(ReadFile(h, buf, 1, &n, &ov));  // no overlapped I/O on devices
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(EscapeCommFunction(h, RESETDEV));
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_FALSE(CeDevIsDeviceHandle(h));
+}
+
+}  // namespace
