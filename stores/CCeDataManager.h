@@ -1,0 +1,46 @@
+#pragma once
+// The one object that owns every store, the installation folder and the
+// settings block. The program has one static instance; the start-up code
+// publishes its address in g_pDataManager and then loads the settings.
+#include <windows.h>
+
+#include "stores/CCeEnvDB.h"
+#include "stores/SettingsBlock.h"
+
+class CCeMpegThread;
+
+class CCeDataManager {
+public:
+    CCeDataManager();
+    // Members go in reverse order: caches released and stores closed last
+    // to first.
+    ~CCeDataManager();
+    CCeDataManager(const CCeDataManager&) = delete;
+    CCeDataManager& operator=(const CCeDataManager&) = delete;
+
+    // Stores, in this order. Those not built yet keep their place here:
+    //   categories store (CCeCategoriesDB)
+    //   contacts store (CCeContactsDB)
+    //   call list store (CCeCallListDB)
+    //   message store (CCeSmsDB)
+    CCeEnvDB m_EnvDB;
+    //   speed-dial store (CCeEasyCallDB)
+    //   rejected-numbers store (CCeDenyCallDB)
+    //   per-number ring-tone store (CCeUserBellDB)
+    //   per-category ring-tone store (CCeCategoryBellDB)
+    //   saved-phrase store (CCeSmsMsgDB)
+
+    // Read from the registry value "InstallDir" by the start-up code.
+    WCHAR m_szInstallDir[MAX_PATH];
+    SettingsBlock m_Settings;
+
+    // Objects of the phone core follow (module audio control, the modem
+    // link and the call record belong here once they exist). The ring-tone
+    // player is created by the main window; the manager only points at it.
+    CCeMpegThread* m_pRingPlayer;
+
+    // Sets the installation folder (cut to fit MAX_PATH characters).
+    void SetInstallDir(LPCWSTR folder);
+};
+
+extern CCeDataManager* g_pDataManager;
