@@ -217,11 +217,11 @@ CEOID CeSeekDatabaseEx(HANDLE hDatabase, DWORD dwSeekType, DWORD_PTR dwValue, WO
         if (h->sort < 0 || wNumVals == 0 || !TakeProps(1, v, key, ignored) || key.empty() ||
             key[0].id != h->db->Header().sorts[h->sort].propid)
             return Fail(ERROR_INVALID_PARAMETER, 0);
-        const SORTORDERSPEC& spec = h->db->Header().sorts[h->sort];
+        const SORTORDERSPEC& sortOrder = h->db->Header().sorts[h->sort];
         auto cmp = [&](size_t i) {  // record i against the value, in sort order
-            const Prop* p = FindProp(recs.at(order[i]), spec.propid);
-            if (!p) return (spec.dwFlags & CEDB_SORT_UNKNOWNFIRST) ? -1 : 1;
-            return CompareValues(p, &key[0], spec);
+            const Prop* p = FindProp(recs.at(order[i]), sortOrder.propid);
+            if (!p) return (sortOrder.dwFlags & CEDB_SORT_UNKNOWNFIRST) ? -1 : 1;
+            return CompareValues(p, &key[0], sortOrder);
         };
         switch (dwSeekType) {
         case CEDB_SEEK_VALUEFIRSTEQUAL:

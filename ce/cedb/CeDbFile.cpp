@@ -103,14 +103,14 @@ const Prop* FindProp(const Record& r, CEPROPID id) {
     return nullptr;
 }
 
-int CompareValues(const Prop* a, const Prop* b, const SORTORDERSPEC& spec) {
+int CompareValues(const Prop* a, const Prop* b, const SORTORDERSPEC& sortOrder) {
     auto num = [](const Prop* p, auto zero) {
         decltype(zero) v = zero;
         memcpy(&v, p->data.data(), std::min(sizeof v, p->data.size()));
         return v;
     };
     int r = 0;
-    switch (TypeFromPropID(spec.propid)) {
+    switch (TypeFromPropID(sortOrder.propid)) {
     case CEVT_I2: r = num(a, short(0)) < num(b, short(0)) ? -1 : num(a, short(0)) > num(b, short(0)); break;
     case CEVT_UI2: r = num(a, USHORT(0)) < num(b, USHORT(0)) ? -1 : num(a, USHORT(0)) > num(b, USHORT(0)); break;
     case CEVT_I4:
@@ -123,7 +123,7 @@ int CompareValues(const Prop* a, const Prop* b, const SORTORDERSPEC& spec) {
         break;
     }
     case CEVT_LPWSTR: {
-        DWORD flags = (spec.dwFlags & CEDB_SORT_CASEINSENSITIVE) ? NORM_IGNORECASE : 0;
+        DWORD flags = (sortOrder.dwFlags & CEDB_SORT_CASEINSENSITIVE) ? NORM_IGNORECASE : 0;
         int c = CompareStringW(LOCALE_USER_DEFAULT, flags, reinterpret_cast<const WCHAR*>(a->data.data()),
                                static_cast<int>(a->data.size() / 2), reinterpret_cast<const WCHAR*>(b->data.data()),
                                static_cast<int>(b->data.size() / 2));
@@ -137,18 +137,18 @@ int CompareValues(const Prop* a, const Prop* b, const SORTORDERSPEC& spec) {
         r = r < 0 ? -1 : r > 0;
     }
     }
-    return (spec.dwFlags & CEDB_SORT_DESCENDING) ? -r : r;
+    return (sortOrder.dwFlags & CEDB_SORT_DESCENDING) ? -r : r;
 }
 
-int CompareBySort(const Record* a, const Record* b, const SORTORDERSPEC& spec) {
-    const Prop* pa = FindProp(*a, spec.propid);
-    const Prop* pb = FindProp(*b, spec.propid);
+int CompareBySort(const Record* a, const Record* b, const SORTORDERSPEC& sortOrder) {
+    const Prop* pa = FindProp(*a, sortOrder.propid);
+    const Prop* pb = FindProp(*b, sortOrder.propid);
     if (!pa || !pb) {
         if (!pa && !pb) return 0;
-        int missingFirst = (spec.dwFlags & CEDB_SORT_UNKNOWNFIRST) ? -1 : 1;
+        int missingFirst = (sortOrder.dwFlags & CEDB_SORT_UNKNOWNFIRST) ? -1 : 1;
         return pa ? -missingFirst : missingFirst;
     }
-    return CompareValues(pa, pb, spec);
+    return CompareValues(pa, pb, sortOrder);
 }
 
 DWORD Database::Load(const std::shared_ptr<Store>& store, const wchar_t* name, std::shared_ptr<Database>& out) {
@@ -523,10 +523,10 @@ const std::vector<CEOID>& Database::Order(int sortIndex) {
     c.oids.reserve(records_.size());
     for (auto& r : records_) c.oids.push_back(r.first);
     if (sortIndex >= 0) {
-        const SORTORDERSPEC spec = header_.sorts[sortIndex];
+        const SORTORDERSPEC sortOrder = header_.sorts[sortIndex];
         // Stable: equal keys keep the order of creation.
         std::stable_sort(c.oids.begin(), c.oids.end(), [&](CEOID a, CEOID b) {
-            return CompareBySort(&records_.at(a), &records_.at(b), spec) < 0;
+            return CompareBySort(&records_.at(a), &records_.at(b), sortOrder) < 0;
         });
     }
     c.version = version_;

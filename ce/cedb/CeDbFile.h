@@ -109,9 +109,9 @@ private:
 };
 
 // Compares two records by one sort order: <0, 0 or >0.
-int CompareBySort(const Record* a, const Record* b, const SORTORDERSPEC& spec);
+int CompareBySort(const Record* a, const Record* b, const SORTORDERSPEC& sortOrder);
 // Compares a stored value with a caller's value of the same type.
-int CompareValues(const Prop* a, const Prop* b, const SORTORDERSPEC& spec);
+int CompareValues(const Prop* a, const Prop* b, const SORTORDERSPEC& sortOrder);
 const Prop* FindProp(const Record& r, CEPROPID id);
 
 }  // namespace cedb
