@@ -17,11 +17,11 @@ extern const UnsolicitedCode UnsolicitedTable[UNSOLICITED_COUNT];
 
 class CCeMAtParser {
 public:
-    static const int LINE_STORE = 700;
-    static const int WRAP_MARK = 400;
-    static const int MAX_BLOCK_LINES = 50;
-    static const int NUMBER_SIZE = 32;
-    static const int MAX_SMS_RECORDS = 5;
+    static constexpr int LINE_STORE = 700;
+    static constexpr int WRAP_MARK = 400;
+    static constexpr int MAX_BLOCK_LINES = 50;
+    static constexpr int NUMBER_SIZE = 32;
+    static constexpr int MAX_SMS_RECORDS = 5;
 
     CCeMAtParser();
     virtual ~CCeMAtParser() = default;
@@ -89,7 +89,7 @@ private:
     void NotifyMessages();
     void ApplyCallResult(int id, int ok);
 
-    static const int LINE_HEAD = 128;
+    static constexpr int LINE_HEAD = 128;
 
     char m_store[LINE_STORE];
     char m_lineHead[LINE_HEAD + 1];  // first characters of the line being written

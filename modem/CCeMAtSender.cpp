@@ -121,6 +121,11 @@ int CCeMAtSender::Issue(int id, const void* arg, int kind)
     const int argSize = ArgumentSize(arg, kind);
     if (argSize < 0)
         return 0;
+    // A command that cannot be put on the wire (a dial number too long for
+    // its line, a missing argument) would stay in flight for ever.
+    char line[AT_MAX_LINE + 1];
+    if (BuildAtCommand(id, arg, kind, line) < 0)
+        return 0;
     if (!TakeLock(INFINITE))
         return 0;
     if (Ready && !Exclusive) {

@@ -21,7 +21,7 @@ struct InFlightCommand {
 
 class CCeMAtSender {
 public:
-    static const int QUEUE_SLOTS = 20;  // holds at most 19 commands
+    static constexpr int QUEUE_SLOTS = 20;  // holds at most 19 commands
 
     CCeMAtSender();
     virtual ~CCeMAtSender();

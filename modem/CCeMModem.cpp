@@ -57,7 +57,8 @@ int CCeMModem::StartOpening(int port, int caller)
     m_bOpenUnderWay = 1;
     m_openPort = port;
     m_openCaller = caller;
-    LinkState = LINK_CLOSED;
+    if (!IsOpen())  // an open link stays as it is; the open reports -2
+        LinkState = LINK_CLOSED;
     m_hOpenThread = CreateThread(nullptr, 0, OpenThreadProc, this, 0, &m_idOpenThread);
     if (!m_hOpenThread) {
         m_bOpenUnderWay = 0;

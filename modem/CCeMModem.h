@@ -9,7 +9,7 @@
 
 class CCeMModem : public CCeMSerialPort, public CCeMAtSender, public CCeMAtParser {
 public:
-    static const int NO_PORT = 100;
+    static constexpr int NO_PORT = 100;
 
     CCeMModem();
     ~CCeMModem() override;

@@ -7,7 +7,7 @@
 
 class CCeMSerialPort {
 public:
-    static const DWORD RX_SIZE = 1024;
+    static constexpr DWORD RX_SIZE = 1024;
 
     CCeMSerialPort();
     virtual ~CCeMSerialPort();

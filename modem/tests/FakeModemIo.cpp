@@ -112,8 +112,7 @@ HANDLE FakeModemIo::Open(const wchar_t* device)
     std::lock_guard<std::mutex> lock(m_mutex);
     m_closed = false;
     m_released = false;
-    m_rx.clear();
-    m_events.clear();
+    m_events.clear();  // bytes already sent by the module stay waiting
     return FakeHandle();
 }
 
