@@ -4,6 +4,7 @@
 
 namespace {
 const DWORD kReceiveBits = EV_RXCHAR | EV_TXEMPTY | EV_ERR;  // 0x85
+const DWORD kLineBits = EV_RING | EV_RLSD;
 const DWORD kRingBurstMs = 1000;
 const LONG kRingBurstLimit = 4;
 const wchar_t kModemError[] = L"Modem Error 0";
@@ -13,7 +14,10 @@ void CCeMModem::HandleCommEvent(DWORD mask)
 {
     if (mask & kReceiveBits)
         Receive();
-    if (!(mask & EV_RXCHAR) && !LineCheckSuspended)
+    // Events that arrive together come in one mask: a line change that came
+    // with received bytes is checked too, or a carrier lost just after the
+    // last bytes would go unnoticed.
+    if ((!(mask & EV_RXCHAR) || (mask & kLineBits)) && !LineCheckSuspended)
         LineCheck(mask);
     if (m_hWndMain)
         SendMessageW(m_hWndMain, WM_MODEM_COMMEVENT, mask, reinterpret_cast<LPARAM>(this));

@@ -1,5 +1,11 @@
 #include "modem/CCeMSerialIo.h"
 
+// Device names such as "COM3:" reach the handheld's device manager; on plain
+// Win32 the header is absent and the same names go to kernel32.
+#if __has_include(<ce_serialapi.h>)
+#include <ce_serialapi.h>
+#endif
+
 namespace {
 
 class PlatformIo final : public CCeMSerialIo {

@@ -70,10 +70,10 @@ TEST_F(LinkTest, CarrierLossEndsRingingOrConnectedCallAtTheNextLineEvent)
     ASSERT_TRUE(Settle(4));
     EXPECT_EQ(CALL_CONNECTED, modem.CallState);
     modem.LineCheckSuspended = 0;
-    io.RaiseEvent(EV_RLSD);
+    io.RaiseEvent(EV_RXCHAR | EV_RLSD);  // a carrier drop that came with bytes counts
     ASSERT_TRUE(Settle(5));
     EXPECT_EQ(CALL_NO_CARRIER, log.Of(WM_MODEM_COMMEVENT).back().callState);
-    EXPECT_EQ(static_cast<WPARAM>(EV_RLSD), log.Of(WM_MODEM_COMMEVENT).back().wParam);
+    EXPECT_EQ(static_cast<WPARAM>(EV_RXCHAR | EV_RLSD), log.Of(WM_MODEM_COMMEVENT).back().wParam);
 
     // Ringing ends the same way; an unreadable status ends nothing.
     io.Inject("\r\nRING\r\n");
