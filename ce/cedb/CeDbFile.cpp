@@ -3,11 +3,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 namespace cedb {
 namespace {
 
-constexpr uint64_t kCompactMin = 64 * 1024;
+// The log is rewritten once it passes this size and is mostly dead
+// versions. ZEN_CEDB_COMPACT_BYTES lowers it (tests use it to rewrite often).
+uint64_t CompactMin() {
+    wchar_t buf[32];
+    DWORD n = GetEnvironmentVariableW(L"ZEN_CEDB_COMPACT_BYTES", buf, 32);
+    uint64_t v = (n > 0 && n < 32) ? wcstoull(buf, nullptr, 10) : 0;
+    return v ? v : 64 * 1024;
+}
 constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 bool ReadAt(HANDLE f, uint64_t offset, void* buf, DWORD len) {
@@ -421,7 +429,7 @@ DWORD Database::Commit(uint32_t kind, CEOID oid, const std::vector<Prop>& props)
 
 void Database::MaybeCompact() {
     uint64_t logBytes = end_ - kHeaderBytes;
-    if (logBytes < kCompactMin || logBytes < 4 * liveBytes_) return;
+    if (logBytes < CompactMin() || logBytes < 4 * liveBytes_) return;
     FileHeader h = header_;
     h.generation = NewRandom();
     h.firstFreeOid = nextOid_;

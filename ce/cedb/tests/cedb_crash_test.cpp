@@ -44,15 +44,18 @@ struct Op {
 };
 class Script {
 public:
-    Script(LONG base, unsigned seed) : base_(base), rng_(seed) {}
+    // Churn keeps a few records and rewrites them over and over, so the
+    // engine keeps rewriting its file.
+    Script(LONG base, unsigned seed, bool churn) : base_(base), rng_(seed), churn_(churn) {}
     Op Next() {
         rng_ = rng_ * 1103515245u + 12345u;
         unsigned r = (rng_ >> 8) % 10;
         Op op{Op::Add, 0};
-        if (!live_.empty() && r < 3) {
+        bool change = churn_ ? !live_.empty() && (live_.size() >= 3 || r < 8) : !live_.empty() && r < 3;
+        if (change) {
             auto it = live_.begin();
             std::advance(it, (rng_ >> 4) % live_.size());
-            op = {r < 2 ? Op::Update : Op::Remove, it->first};
+            op = {(churn_ ? r != 9 : r < 2) ? Op::Update : Op::Remove, it->first};
         } else {
             op.key = base_ + next_++;
         }
@@ -69,17 +72,23 @@ private:
     }
     LONG base_;
     unsigned rng_;
+    bool churn_;
     LONG next_ = 0;
     std::map<LONG, LONG> live_;
 };
 
 LONG BaseFor(int round, int id) { return round * 100000 + id * 10000; }
+constexpr int kFirstChurnRound = 50;
+Script ScriptFor(int round, int id) {
+    return Script(BaseFor(round, id), static_cast<unsigned>(round * 31 + id), round >= kFirstChurnRound);
+}
 
 int RunWriter(const wchar_t* db, int round, int id, const wchar_t* logPath) {
     HANDLE log = CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
     HANDLE h = Open(db);
+    if (h == INVALID_HANDLE_VALUE && Create(db)) h = Open(db);  // when run by hand
     if (h == INVALID_HANDLE_VALUE || log == INVALID_HANDLE_VALUE) return 2;
-    Script script(BaseFor(round, id), static_cast<unsigned>(round * 31 + id));
+    Script script = ScriptFor(round, id);
     std::map<LONG, CEOID> oids;
     for (int i = 0;; ++i) {
         Op op = script.Next();
@@ -177,7 +186,7 @@ HANDLE StartWriter(const wchar_t* db, int round, int id, const std::wstring& log
 // After a kill, the records of one writer are the result of every logged
 // operation, plus at most the one that was under way.
 void CheckWriter(const wchar_t* db, int round, int id, int done, std::map<LONG, LONG>& actual) {
-    Script script(BaseFor(round, id), static_cast<unsigned>(round * 31 + id));
+    Script script = ScriptFor(round, id);
     for (int i = 0; i < done; ++i) script.Next();
     std::map<LONG, LONG> before = script.Live();
     script.Next();
@@ -192,56 +201,6 @@ class CeDbCrash : public ::testing::Test {
 protected:
     ScopedStore store{L"crash"};
 };
-
-TEST_F(CeDbCrash, KilledWritersNeverLoseACommittedRecord) {
-    const wchar_t* db = L"Crash DB";
-    ASSERT_NE(Create(db), 0u);
-    std::map<LONG, LONG> earlier;  // records of finished rounds must stay as they were
-    int totalOps = 0;
-    unsigned seed = GetTickCount();
-    for (int round = 1; round <= 6; ++round) {
-        // Two writers at once on the same database, killed one after the other.
-        std::wstring logs[2];
-        HANDLE procs[2];
-        for (int id = 0; id < 2; ++id) {
-            logs[id] = store.Folder() + L"\\w" + std::to_wstring(round) + L"-" + std::to_wstring(id) + L".log";
-            procs[id] = StartWriter(db, round, id, logs[id]);
-            ASSERT_NE(procs[id], nullptr);
-        }
-        seed = seed * 1103515245u + 12345u;
-        Sleep(150 + (seed >> 8) % 250);
-        TerminateProcess(procs[0], 9);
-        Sleep((seed >> 4) % 40);
-        TerminateProcess(procs[1], 9);
-        for (HANDLE p : procs) {
-            WaitForSingleObject(p, 5000);
-            DWORD code = 0;
-            GetExitCodeProcess(p, &code);
-            EXPECT_EQ(code, 9u) << "a writer stopped by itself";
-            CloseHandle(p);
-        }
-        bool intact = false;
-        for (int id = 0; id < 2; ++id) {
-            std::map<LONG, LONG> mine = ReadState(db, BaseFor(round, id), BaseFor(round, id) + 10000, intact);
-            ASSERT_TRUE(intact) << "damaged or unreadable after round " << round;
-            int done = CompletedOps(logs[id]);
-            totalOps += done;
-            CheckWriter(db, round, id, done, mine);
-        }
-        EXPECT_EQ(ReadState(db, 0, BaseFor(round, 0), intact), earlier);
-        earlier = ReadState(db, 0, BaseFor(round + 1, 0), intact);
-        EXPECT_TRUE(store.FilesWith(L"damaged").empty());
-    }
-    // The kills must have come while writing, not before it started.
-    EXPECT_GT(totalOps, 60);
-}
-
-std::wstring DbFile(const ScopedStore& s, const wchar_t* lowerName) {
-    std::wstring want = std::wstring(L"\\") + lowerName + L".cdb";
-    for (const std::wstring& f : s.FilesWith(want.c_str() + 1))
-        if (f.size() >= want.size() && f.compare(f.size() - want.size(), want.size(), want) == 0) return f;
-    return L"";
-}
 
 std::vector<BYTE> Slurp(const std::wstring& path) {
     std::vector<BYTE> bytes;
@@ -260,6 +219,88 @@ void Spit(const std::wstring& path, const std::vector<BYTE>& bytes) {
     DWORD put = 0;
     if (!bytes.empty()) WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
     CloseHandle(f);
+}
+
+// Rounds of two writers at once on `db`, each killed at a random moment;
+// returns the number of operations they logged. Each writer gets to log
+// `minOps` operations first.
+int KillRounds(const ScopedStore& store, const wchar_t* db, int firstRound, int rounds, int minOps) {
+    std::map<LONG, LONG> earlier;  // records of finished rounds must stay as they were
+    int totalOps = 0;
+    unsigned seed = GetTickCount();
+    bool intact = false;
+    earlier = ReadState(db, 0, BaseFor(firstRound, 0), intact);
+    for (int round = firstRound; round < firstRound + rounds; ++round) {
+        // Two writers at once on the same database, killed one after the other.
+        std::wstring logs[2];
+        HANDLE procs[2];
+        for (int id = 0; id < 2; ++id) {
+            logs[id] = store.Folder() + L"\\w" + std::to_wstring(round) + L"-" + std::to_wstring(id) + L".log";
+            procs[id] = StartWriter(db, round, id, logs[id]);
+            EXPECT_NE(procs[id], nullptr);
+            if (!procs[id]) return totalOps;
+        }
+        // Kill once both are well into writing, at a random moment.
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < 15000 &&
+               (CompletedOps(logs[0]) < minOps || CompletedOps(logs[1]) < minOps))
+            Sleep(5);
+        seed = seed * 1103515245u + 12345u;
+        Sleep((seed >> 8) % 60);
+        TerminateProcess(procs[0], 9);
+        Sleep((seed >> 4) % 40);
+        TerminateProcess(procs[1], 9);
+        for (HANDLE p : procs) {
+            WaitForSingleObject(p, 5000);
+            DWORD code = 0;
+            GetExitCodeProcess(p, &code);
+            EXPECT_EQ(code, 9u) << "a writer stopped by itself";
+            CloseHandle(p);
+        }
+        for (int id = 0; id < 2; ++id) {
+            std::map<LONG, LONG> mine = ReadState(db, BaseFor(round, id), BaseFor(round, id) + 10000, intact);
+            EXPECT_TRUE(intact) << "damaged or unreadable after round " << round;
+            if (!intact) return totalOps;
+            int done = CompletedOps(logs[id]);
+            totalOps += done;
+            CheckWriter(db, round, id, done, mine);
+        }
+        EXPECT_EQ(ReadState(db, 0, BaseFor(round, 0), intact), earlier);
+        earlier = ReadState(db, 0, BaseFor(round + 1, 0), intact);
+        EXPECT_TRUE(store.FilesWith(L"damaged").empty());
+    }
+    return totalOps;
+}
+
+TEST_F(CeDbCrash, KilledWritersNeverLoseACommittedRecord) {
+    ASSERT_NE(Create(L"Crash DB"), 0u);
+    EXPECT_GE(KillRounds(store, L"Crash DB", 1, 6, 10), 6 * 2 * 10);
+}
+
+TEST_F(CeDbCrash, KilledWhileTheFileIsRewrittenLosesNothing) {
+    // Rewrite the file as soon as it holds 8 KB of old versions: most kills
+    // then land near a rewrite.
+    SetEnvironmentVariableW(L"ZEN_CEDB_COMPACT_BYTES", L"8192");
+    ASSERT_NE(Create(L"Churn DB"), 0u);
+    auto files = store.FilesWith(L"churn db.cdb");
+    ASSERT_EQ(files.size(), 1u);
+    std::vector<BYTE> firstHeader = Slurp(files[0]);
+    firstHeader.resize(256);
+    int ops = KillRounds(store, L"Churn DB", kFirstChurnRound, 4, 25);
+    SetEnvironmentVariableW(L"ZEN_CEDB_COMPACT_BYTES", nullptr);
+    EXPECT_GE(ops, 4 * 2 * 25);
+    // The file was rewritten on the way: its header is only ever written
+    // when the whole file is.
+    std::vector<BYTE> header = Slurp(files[0]);
+    header.resize(256);
+    EXPECT_NE(header, firstHeader) << ops << " operations";
+}
+
+std::wstring DbFile(const ScopedStore& s, const wchar_t* lowerName) {
+    std::wstring want = std::wstring(L"\\") + lowerName + L".cdb";
+    for (const std::wstring& f : s.FilesWith(want.c_str() + 1))
+        if (f.size() >= want.size() && f.compare(f.size() - want.size(), want.size(), want) == 0) return f;
+    return L"";
 }
 
 // Makes "Victim" with three records and returns its file's bytes.
