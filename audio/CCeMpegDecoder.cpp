@@ -14,6 +14,46 @@ int64_t Millis(const mad_timer_t& t)
     return int64_t(t.seconds) * 1000 + mad_timer_fraction(t, MAD_UNITS_MILLISECONDS);
 }
 
+// Little-endian 16-bit output, whatever the byte order of the machine.
+inline BYTE* Put16(BYTE* out, int16_t v)
+{
+    out[0] = BYTE(v);
+    out[1] = BYTE(uint16_t(v) >> 8);
+    return out + 2;
+}
+
+BYTE* ConvertMono(BYTE* out, const mad_fixed_t* l, unsigned int n)
+{
+    MeloxDither left = g_dither[0];
+    for (unsigned int i = 0; i < n; ++i)
+        out = Put16(out, MeloxDitherSample(l[i], left));
+    g_dither[0] = left;
+    return out;
+}
+
+BYTE* ConvertMonoToStereo(BYTE* out, const mad_fixed_t* l, unsigned int n)
+{
+    MeloxDither left = g_dither[0];
+    for (unsigned int i = 0; i < n; ++i) {
+        const int16_t a = MeloxDitherSample(l[i], left);
+        out = Put16(Put16(out, a), a);
+    }
+    g_dither[0] = left;
+    return out;
+}
+
+BYTE* ConvertStereo(BYTE* out, const mad_fixed_t* l, const mad_fixed_t* r, unsigned int n)
+{
+    MeloxDither left = g_dither[0], right = g_dither[1];
+    for (unsigned int i = 0; i < n; ++i) {
+        out = Put16(out, MeloxDitherSample(l[i], left));
+        out = Put16(out, MeloxDitherSample(r[i], right));
+    }
+    g_dither[0] = left;
+    g_dither[1] = right;
+    return out;
+}
+
 DWORD ReadInto(HANDLE file, unsigned char* to, DWORD room)
 {
     DWORD got = 0;
@@ -249,17 +289,12 @@ int CCeMpegDecoder::GetPCMBlock(BYTE* buffer, DWORD* length)
         if (n > 0) {
             const mad_fixed_t* l = m_synth.pcm.samples[0] + m_position;
             const mad_fixed_t* r = m_synth.pcm.samples[1] + m_position;
-            const bool twoIn = m_synth.pcm.channels == 2;
-            for (unsigned int i = 0; i < n; ++i) {
-                const int16_t a = MeloxDitherSample(l[i], g_dither[0]);
-                *out++ = BYTE(a);
-                *out++ = BYTE(uint16_t(a) >> 8);
-                if (stereoOut) {
-                    const int16_t b = twoIn ? MeloxDitherSample(r[i], g_dither[1]) : a;
-                    *out++ = BYTE(b);
-                    *out++ = BYTE(uint16_t(b) >> 8);
-                }
-            }
+            if (!stereoOut)
+                out = ConvertMono(out, l, n);
+            else if (m_synth.pcm.channels == 2)
+                out = ConvertStereo(out, l, r, n);
+            else
+                out = ConvertMonoToStereo(out, l, n);
             m_position += n;
             wanted -= n;
             if (wanted == 0)

@@ -83,6 +83,9 @@ void CCeMpegThread::PreCreate()
     m_mpeg.Initialize();
     m_wav.Initialize();
     m_path[0] = L'\0';
+    // The first wave-out call of a process loads the sound driver (tens of
+    // milliseconds); pay for it now rather than on the first ring.
+    waveOutGetNumDevs();
 }
 
 void CCeMpegThread::PostDestroy()

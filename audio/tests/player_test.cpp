@@ -188,15 +188,12 @@ TEST_F(PlayerTest, WavFilesReachTheDeviceByteForByte)
     }
 }
 
-TEST_F(PlayerTest, Mp3ReachesTheDeviceAsTheDecoderMakesIt)
+// The file through the library's own decoder.
+std::vector<int16_t> Decode(const std::wstring& path)
 {
-    const std::wstring path = Media("m2_22k_stereo_vbr.mp3");
-    const std::vector<int16_t> played = Samples(PlayToEnd(path));
-    // The same file through the library's decoder (the dither continues from
-    // where the player left it, so the two differ in the last bit only).
     CCeMpegDecoder dec;
     dec.Initialize();
-    ASSERT_EQ(1, dec.OpenFile(path.c_str()));
+    EXPECT_EQ(1, dec.OpenFile(path.c_str()));
     std::vector<uint8_t> bytes;
     std::vector<BYTE> buf(16384);
     for (;;) {
@@ -206,19 +203,34 @@ TEST_F(PlayerTest, Mp3ReachesTheDeviceAsTheDecoderMakesIt)
         if (!more)
             break;
     }
-    const std::vector<int16_t> decoded = Samples(bytes);
+    return Samples(bytes);
+}
+
+// Past the device's own leading silence, the decoder's samples and then silence
+// only. The dither continues from wherever the process's last decode left it,
+// so the two agree to the last bit or so, not exactly.
+void ExpectDecodedInCapture(const std::vector<int16_t>& played, const std::vector<int16_t>& decoded,
+                            int channels)
+{
     ASSERT_GE(played.size(), decoded.size());
-    // Past the device's own leading silence, the decoder's samples and then silence only.
     size_t lead = 0;
     while (lead < played.size() && played[lead] == 0)
         ++lead;
-    const size_t from = lead - std::min(lead, size_t(4096));  // the sound may start with zeros too
-    const size_t at = from + BestLag(decoded, std::vector<int16_t>(played.begin() + from, played.end()), 2,
-                                     std::min(lead, size_t(4096)) / 2) * 2;
+    const size_t back = std::min(lead, size_t(4096)) / channels * channels;  // the sound may start with zeros too
+    const size_t from = lead / channels * channels - back;
+    const size_t at = from + BestLag(decoded, std::vector<int16_t>(played.begin() + from, played.end()),
+                                     channels, back / channels) * channels;
     ASSERT_LE(at + decoded.size(), played.size());
     EXPECT_GE(SnrDb(decoded.data(), played.data() + at, decoded.size()), 80.0);
     for (size_t i = at + decoded.size(); i < played.size(); ++i)
         ASSERT_EQ(0, played[i]) << "after the sound, at " << i;
+}
+
+TEST_F(PlayerTest, Mp3ReachesTheDeviceAsTheDecoderMakesIt)
+{
+    const std::wstring path = Media("m2_22k_stereo_vbr.mp3");
+    const std::vector<int16_t> played = Samples(PlayToEnd(path));
+    ExpectDecodedInCapture(played, Decode(path), 2);
 }
 
 TEST_F(PlayerTest, ExtensionsAndRefusals)
@@ -256,13 +268,13 @@ TEST_F(PlayerTest, ExtensionsAndRefusals)
 TEST_F(PlayerTest, OpenNullPlaysTheSameFileAgain)
 {
     const std::wstring path = Media("m25_8k_mono_cbr.mp3");
-    const Bytes first = PlayToEnd(path);
-    ASSERT_GT(first.size(), 10000u);
+    const std::vector<int16_t> decoded = Decode(path);
+    ExpectDecodedInCapture(Samples(PlayToEnd(path)), decoded, 1);
     EXPECT_EQ(1, player->Open(nullptr));
     EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpened));
     EXPECT_EQ(1, player->Play());
     EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyFinished, 20000));
-    EXPECT_EQ(first.size(), ReadAll(kCapture).size());
+    ExpectDecodedInCapture(Samples(ReadAll(kCapture)), decoded, 1);
     EXPECT_EQ(2, owner.Count(CCeMpegThread::kNotifyFinished));
 }
 
