@@ -163,6 +163,14 @@ bool CCeMWndThread::WaitForThreadEnd(DWORD timeoutMs)
     }
 }
 
+void CCeMWndThread::ForgetThread()
+{
+    if (m_hThread)
+        CloseHandle(m_hThread);
+    m_hThread = nullptr;
+    m_threadId = DWORD(-1);
+}
+
 DWORD WINAPI CCeMWndThread::ThreadEntry(LPVOID param)
 {
     CCeMWndThread* self = static_cast<CCeMWndThread*>(param);

@@ -35,6 +35,8 @@ public:
 protected:
     // Waits for the thread to end while serving messages sent to this thread.
     bool WaitForThreadEnd(DWORD timeoutMs);
+    // After the thread has ended: drops its handle, so a new one may be started.
+    void ForgetThread();
 
     HWND m_hWnd;
     HINSTANCE m_hInstance;

@@ -244,6 +244,12 @@ int CCeMpegThread::DestroyThread()
 {
     if (!m_hThread)
         return 0;
+    if (WaitForSingleObject(m_hThread, 0) == WAIT_OBJECT_0) {
+        // The loop has already ended (its window went with the owner's).
+        ForgetThread();
+        m_state = kStopped;
+        return 1;
+    }
     // Stop and end on the player's own thread (its open message cannot end the
     // loop), then wait, so the object may be deleted afterwards.
     m_hOwner = nullptr;
@@ -254,9 +260,7 @@ int CCeMpegThread::DestroyThread()
             Sleep(200);
     }
     if (posted && WaitForThreadEnd(kEndWaitMs)) {
-        CloseHandle(m_hThread);
-        m_hThread = nullptr;
-        m_threadId = DWORD(-1);
+        ForgetThread();
         m_state = kStopped;
         return 1;
     }

@@ -353,3 +353,20 @@ TEST_F(PlayerTest, DestroyWhilePlayingEndsTheThread)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PlayerTest, OwnerWindowGoingFirstEndsThePlayer)
+{
+    player->Open(Media("cbr128_noxing.mp3").c_str());
+    player->Play();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyPlaying));
+    DestroyWindow(owner.hwnd);  // takes the player's hidden child window with it
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(1, player->DestroyThread());
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_EQ(DWORD(-1), player->GetThreadID());
+    EXPECT_EQ(0, player->bBePlaying());
+}
+
+}  // namespace
