@@ -128,7 +128,7 @@ TEST(LibmadGuard, LayerIIAllocationLargerThanTheFrameIsRefused)
 
 std::vector<uint8_t> LayerIIIMono(unsigned bitrateIndex, unsigned rateIndex, unsigned mainDataBegin,
                                   unsigned part23, unsigned bigValues, unsigned table, size_t frameSize,
-                                  uint8_t fill)
+                                  uint8_t fill, unsigned part23Second = ~0u, unsigned sfCompressSecond = 0)
 {
     Bits b;
     b.Put(0xFFFB, 16);  // sync, MPEG-1, Layer III, no CRC
@@ -140,10 +140,10 @@ std::vector<uint8_t> LayerIIIMono(unsigned bitrateIndex, unsigned rateIndex, uns
     b.Put(0, 5);  // private bits
     b.Put(0, 4);  // scfsi
     for (int gr = 0; gr < 2; ++gr) {
-        b.Put(part23, 12);
+        b.Put(gr == 1 && part23Second != ~0u ? part23Second : part23, 12);
         b.Put(bigValues, 9);
-        b.Put(210, 8);  // global gain
-        b.Put(0, 4);    // scalefac_compress
+        b.Put(210, 8);                          // global gain
+        b.Put(gr == 1 ? sfCompressSecond : 0, 4);  // scalefac_compress
         b.Put(0, 1);    // no window switching
         for (int r = 0; r < 3; ++r)
             b.Put(table, 5);
@@ -178,6 +178,16 @@ TEST(LibmadGuard, LayerIIIFreeFormatFrameBehindAFullReservoirIsRefused)
     EXPECT_EQ(1, o.decoded);
     EXPECT_TRUE(Has(o, MAD_ERROR_BADDATAPTR));
     EXPECT_EQ(MAD_ERROR_BUFLEN, o.errors.back());
+}
+
+TEST(LibmadGuard, LayerIIIScalefactorsPastTheFrameStayWithinTheGuard)
+{
+    // The first granule takes all 600 bits of main data; the second has no bits
+    // but asks for 74 bits of scalefactors, read from the end of the frame on
+    // before the mismatch is noticed: more than 8 guard bytes.
+    const Outcome o = DecodeGuarded(LayerIIIMono(1, 1, 0, 600, 0, 0, 96, 0xFF, 0, 15));
+    EXPECT_EQ(0, o.decoded);
+    EXPECT_TRUE(Has(o, MAD_ERROR_BADPART3LEN));
 }
 
 TEST(LibmadGuard, WellFormedFramesStillDecode)
