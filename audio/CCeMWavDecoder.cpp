@@ -58,7 +58,7 @@ int CCeMWavDecoder::OpenFile(const wchar_t* path)
     }
     const MeloxWavFormat& f = m_format;
     // Trust the layout we will actually play, not the file's own average rate.
-    const DWORD bytesPerSec = f.sampleRate * f.blockAlign;
+    const uint64_t bytesPerSec = uint64_t(f.sampleRate) * f.blockAlign;  // no wrap to 0
     m_info.Init();
     m_info.nDuration = int(m_dataSize / bytesPerSec);
     m_info.nBitrate = 0;

@@ -327,20 +327,18 @@ int CCeMpegDecoder::Seek(int numerator, int denominator)
     if (m_hFile == INVALID_HANDLE_VALUE || numerator < 0 || denominator < 1)
         return 0;
     double f = double(numerator) / double(denominator);
+    if (f > 1.0)
+        f = 1.0;
     const double ms = double(Millis(m_duration)) * f;
     mad_timer_set(&m_played, 0, (unsigned long)ms, 1000);
 
     if (m_xing.flags & MeloxXing::kToc) {
-        double p = f * 100.0;
-        if (p > 100.0)
-            p = 100.0;
+        const double p = f * 100.0;
         const int i = int(p);
         const double a = i < 100 ? m_xing.toc[i] : 256.0;
         const double b = i < 99 ? m_xing.toc[i + 1] : 256.0;
         f = (a + (b - a) * (p - i)) / 256.0;
     }
-    if (f > 1.0)
-        f = 1.0;
     const DWORD offset = DWORD(double(m_fileSize) * f);
     bool ok = SetFilePointer(m_hFile, LONG(offset), nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
     DWORD got = ok ? ReadInto(m_hFile, m_input, kInputSize) : 0;
