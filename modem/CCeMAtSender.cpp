@@ -180,7 +180,7 @@ void CCeMAtSender::Result(int id, int ok)
     if (!Exclusive) {
         if (QueueEmpty())
             InFlight.id = -1;
-        else if (id == InFlight.id)
+        else if (id == InFlight.id && CanIssue())  // nothing more once closing began
             result = SendNextQueued(&sentId);
     }
     ReleaseLock();

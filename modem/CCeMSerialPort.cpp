@@ -148,6 +148,10 @@ void CCeMSerialPort::StopReader()
     if (!m_hReader)
         return;
     if (GetCurrentThreadId() != m_idReader) {
+        // Closing from a handler of a message the reader sent: answer it now,
+        // or the reader could never finish its event.
+        if (InSendMessage())
+            ReplyMessage(0);
         // About one second, then the reader is ended by force.
         if (!WaitThreadPumping(m_hReader, 1000))
             TerminateThread(m_hReader, static_cast<DWORD>(-1));

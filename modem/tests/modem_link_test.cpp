@@ -127,6 +127,29 @@ TEST_F(LinkTest, CloseWhileTheReaderSendsToThisThreadsWindow)
     EXPECT_EQ(1u, log.Count(WM_MODEM_COMMEVENT));
 }
 
+TEST_F(LinkTest, CloseFromTheResultHandlerEndsTheReaderCleanly)
+{
+    OpenReady();
+    DWORD took = 0;
+    int closed = -1;
+    log.onMessage = [&](const LoggedMessage& m) {
+        if (m.msg == WM_MODEM_RESULT && closed == -1) {
+            const DWORD start = GetTickCount();
+            closed = modem.Close();  // as on a flat battery
+            took = GetTickCount() - start;
+        }
+    };
+    ASSERT_EQ(1, modem.CmdBattery());
+    ASSERT_EQ(1, modem.CmdPing());  // queued; must not go out after the close
+    ASSERT_TRUE(zentest::WaitUntil([&] { return closed != -1; }, 3000));
+    EXPECT_EQ(1, closed);
+    EXPECT_LT(took, 900u);  // the reader ended by itself
+    EXPECT_FALSE(modem.IsOpen());
+    zentest::PumpMessages(100);
+    for (const std::string& w : io.CommandWrites())
+        EXPECT_EQ("AT$BATT?\r\n", w);
+}
+
 TEST_F(LinkTest, ReopenAfterCloseStartsClean)
 {
     OpenReady();
