@@ -6,6 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
     g++-mingw-w64-x86-64-posix   # compilers, windres, Win32 headers
+    g++                          # draws the bitmaps at build time
     cmake ninja-build
     googletest                   # sources, built with the mingw toolchain
     wine64                       # runs the Win32 binaries

@@ -27,7 +27,10 @@ start)
     [ -f "$WINEPREFIX/.zentrika-prefix" ] || die "no finished Wine prefix at $WINEPREFIX (build the 'wineprefix' target)"
     mkdir -p "$state"
     stop
-    read -r disp pid < <(start_xvfb 90 640x480x24)
+    # Small enough that the display's pointer starts inside the 240 x 320
+    # desktop: the pointer cannot be warped from outside it, and pen input of
+    # the UI tests would otherwise be pulled back to where it sits.
+    read -r disp pid < <(start_xvfb 90 320x400x24)
     echo "$pid" > "$state/xvfb.pid"
     echo "$disp" > "$state/display"
     export DISPLAY=$disp

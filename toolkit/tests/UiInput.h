@@ -1,0 +1,36 @@
+#pragma once
+// Real pen and key input for toolkit tests: SendInput, so messages arrive
+// through the system's queues exactly as a user's would.
+#include <windows.h>
+
+#include <functional>
+
+namespace uitest {
+
+// Screen position of a client point of `hwnd`.
+POINT ScreenPoint(HWND hwnd, int x, int y);
+void PenMove(POINT screen);
+void PenDown(POINT screen);
+void PenUp(POINT screen);
+// Down and up at one point, queued together (a quick tap, never a hold).
+// PenDown alone on a control that recognises tap-and-hold is a hold.
+void Tap(POINT screen);
+// Queues a quick tap without dispatching anything: for use inside a modal
+// loop (a timer callback), whose own loop then delivers it.
+void QueueTap(POINT screen);
+void KeyDown(WORD vk);
+void KeyUp(WORD vk);
+void Key(WORD vk);
+// Makes `hwnd` the foreground window so keys and pen input reach it.
+void Activate(HWND hwnd);
+
+// A top-level test window covering the screen, with its own class and a
+// procedure that records nothing; children are placed on it.
+HWND MakeHost(const wchar_t* title = L"host");
+
+// Runs `step` every `ms` milliseconds on this thread's timer while a modal
+// loop (a dialog, a menu) is running, until it returns false.
+void WhileModal(UINT ms, std::function<bool()> step);
+void StopModalSteps();
+
+}  // namespace uitest
