@@ -105,7 +105,8 @@ void CCeMAtParser::AppendToLine(char c)
         limit = LINE_STORE - 1;
     if (m_lineLength < LINE_HEAD)
         m_lineHead[m_lineLength] = c;
-    ++m_lineLength;
+    if (m_lineLength < LINE_STORE)  // enough to know it was longer than its head
+        ++m_lineLength;
     if (m_writePos < limit)
         m_store[m_writePos++] = c;
     else
@@ -118,11 +119,11 @@ void CCeMAtParser::CompleteLine()
                     EqualsOkIgnoringCase(m_lineHead);
     if (m_inResponse && ok)
         m_blockOk = 1;
-    m_lineLength = 0;
-    memset(m_lineHead, 0, sizeof m_lineHead);
     int limit = m_lapAhead ? m_readPos : LINE_STORE;
     if (m_writePos >= limit && MakeRoom())
         limit = LINE_STORE;
+    m_lineLength = 0;
+    memset(m_lineHead, 0, sizeof m_lineHead);
     if (m_writePos >= limit) {  // not even room for the terminator
         ++DroppedLines;
         m_writePos = m_lineStart;
