@@ -4,6 +4,9 @@
 // publishes its address in g_pDataManager and then loads the settings.
 #include <windows.h>
 
+#include "stores/CCeCallListDB.h"
+#include "stores/CCeDenyCallDB.h"
+#include "stores/CCeEasyCallDB.h"
 #include "stores/CCeEnvDB.h"
 #include "stores/SettingsBlock.h"
 
@@ -21,11 +24,11 @@ public:
     // Stores, in this order. Those not built yet keep their place here:
     //   categories store (CCeCategoriesDB)
     //   contacts store (CCeContactsDB)
-    //   call list store (CCeCallListDB)
+    CCeCallListDB m_CallListDB;
     //   message store (CCeSmsDB)
     CCeEnvDB m_EnvDB;
-    //   speed-dial store (CCeEasyCallDB)
-    //   rejected-numbers store (CCeDenyCallDB)
+    CCeEasyCallDB m_EasyCallDB;
+    CCeDenyCallDB m_DenyCallDB;
     //   per-number ring-tone store (CCeUserBellDB)
     //   per-category ring-tone store (CCeCategoryBellDB)
     //   saved-phrase store (CCeSmsMsgDB)
