@@ -170,6 +170,12 @@ TEST_F(CallList, BadNumbersAndForeignRecords) {
     ASSERT_EQ(db.Add(At(2024, 1, 2, 0, 0), "02 CALL me", 1, 0, nullptr), 1);
     ASSERT_EQ(db.Add(At(2024, 1, 3, 0, 0), "", 3, 0, nullptr), 1);
     ASSERT_EQ(db.Add(At(2024, 1, 4, 0, 0), nullptr, 3, 0, nullptr), 1);
+    // 8-bit text in the Korean code page: 40 two-byte characters are cut
+    // to 31 whole ones, never half of one.
+    std::string korean;
+    for (int i = 0; i < 40; ++i) korean += "\xB0\xA1";  // U+AC00
+    ASSERT_EQ(db.Add(At(2024, 1, 5, 0, 0), korean.c_str(), 2, 0, nullptr), 1);
+    EXPECT_EQ(db.Nth(0, 0)->szNumber, korean.substr(0, 62));
     // Written by other programs: a record of three properties, a record of
     // five of which one has the wrong type, and a number far too long.
     HANDLE h = cedbtest::Open(CCeCallListDB::kDatabaseName, CCeCallListDB::kTimeProperty);
@@ -187,15 +193,22 @@ TEST_F(CallList, BadNumbersAndForeignRecords) {
     CCeCallListDB again;
     ASSERT_EQ(again.Load(), 1);
     // Foreign records are passed over; every call around them is there.
-    ASSERT_EQ(again.Count(0), 5);
-    EXPECT_STREQ(again.Nth(0, 0)->szNumber, "");
+    ASSERT_EQ(again.Count(0), 6);
+    EXPECT_EQ(again.Nth(0, 0)->szNumber, korean.substr(0, 62));  // through UTF-16 and back
     EXPECT_STREQ(again.Nth(0, 1)->szNumber, "");
-    EXPECT_STREQ(again.Nth(0, 2)->szNumber, "02 CALL me");
-    EXPECT_EQ(again.Nth(0, 3)->szNumber, longNumber.substr(0, 63));
-    EXPECT_EQ(again.Nth(0, 4)->szNumber, std::string(63, '9'));
-    EXPECT_EQ(std::wstring(again.Nth(0, 4)->szName), std::wstring(63, L'N'));
+    EXPECT_STREQ(again.Nth(0, 2)->szNumber, "");
+    EXPECT_STREQ(again.Nth(0, 3)->szNumber, "02 CALL me");
+    EXPECT_EQ(again.Nth(0, 4)->szNumber, longNumber.substr(0, 63));
+    EXPECT_EQ(again.Nth(0, 5)->szNumber, std::string(63, '9'));
+    EXPECT_EQ(std::wstring(again.Nth(0, 5)->szName), std::wstring(63, L'N'));
     // ...and left in the database as they were.
-    EXPECT_EQ(StoredRecords(CCeCallListDB::kDatabaseName), 7);
+    EXPECT_EQ(StoredRecords(CCeCallListDB::kDatabaseName), 8);
+    HANDLE raw = cedbtest::Open(CCeCallListDB::kDatabaseName, CCeCallListDB::kTimeProperty);
+    cedbtest::Read first;
+    cedbtest::ReadNext(raw, first);
+    CloseHandle(raw);
+    ASSERT_EQ(first.count, 5);
+    EXPECT_EQ(std::wstring(first.props[2].val.lpwstr), std::wstring(31, L'\xAC00'));
 }
 
 TEST_F(CallList, DamagedFileIsKeptAsideAndTheListStartsAgain) {
