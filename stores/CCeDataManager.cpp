@@ -5,7 +5,9 @@
 
 CCeDataManager* g_pDataManager = nullptr;
 
-CCeDataManager::CCeDataManager() : m_EnvDB(m_Settings, m_szInstallDir), m_pRingPlayer(nullptr) {
+CCeDataManager::CCeDataManager()
+    : m_ContactsDB(&m_CategoriesDB), m_SmsDB(&m_ContactsDB), m_EnvDB(m_Settings, m_szInstallDir),
+      m_pRingPlayer(nullptr) {
     m_szInstallDir[0] = 0;
     memset(&m_Settings, 0, sizeof m_Settings);
 }

@@ -5,9 +5,15 @@
 #include <windows.h>
 
 #include "stores/CCeCallListDB.h"
+#include "stores/CCeCategoriesDB.h"
+#include "stores/CCeCategoryBellDB.h"
+#include "stores/CCeContactsDB.h"
 #include "stores/CCeDenyCallDB.h"
 #include "stores/CCeEasyCallDB.h"
 #include "stores/CCeEnvDB.h"
+#include "stores/CCeSmsDB.h"
+#include "stores/CCeSmsMsgDB.h"
+#include "stores/CCeUserBellDB.h"
 #include "stores/SettingsBlock.h"
 
 class CCeMpegThread;
@@ -21,17 +27,17 @@ public:
     CCeDataManager(const CCeDataManager&) = delete;
     CCeDataManager& operator=(const CCeDataManager&) = delete;
 
-    // Stores, in this order. Those not built yet keep their place here:
-    //   categories store (CCeCategoriesDB)
-    //   contacts store (CCeContactsDB)
+    // Stores, in this order.
+    CCeCategoriesDB m_CategoriesDB;
+    CCeContactsDB m_ContactsDB;
     CCeCallListDB m_CallListDB;
-    //   message store (CCeSmsDB)
+    CCeSmsDB m_SmsDB;
     CCeEnvDB m_EnvDB;
     CCeEasyCallDB m_EasyCallDB;
     CCeDenyCallDB m_DenyCallDB;
-    //   per-number ring-tone store (CCeUserBellDB)
-    //   per-category ring-tone store (CCeCategoryBellDB)
-    //   saved-phrase store (CCeSmsMsgDB)
+    CCeUserBellDB m_UserBellDB;
+    CCeCategoryBellDB m_CategoryBellDB;
+    CCeSmsMsgDB m_SmsMsgDB;
 
     // Read from the registry value "InstallDir" by the start-up code.
     WCHAR m_szInstallDir[MAX_PATH];
