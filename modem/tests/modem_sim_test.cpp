@@ -169,6 +169,22 @@ TEST_F(SimLinkTest, RingBurstClearsMessagesAndReportsTheError)
         2000));
 }
 
+TEST_F(SimLinkTest, CallAlreadyRingingWhenTheLinkOpens)
+{
+    // The module powers up once the driver reached it.
+    ASSERT_TRUE(zentest::WaitUntil(
+        [&] { return (card.Module().ModemStatus() & MS_DSR_ON) != 0; }, 3000));
+    card.Module().Ring("0167778888");
+    ASSERT_EQ(zen::sim::SimModule::CallState::Ringing, card.Module().Call());
+    Sleep(200);
+    ASSERT_EQ(0, modem.StartOpening(CCeMModem::FindModemPort(), 0));
+    ASSERT_TRUE(log.WaitCount(WM_MODEM_OPENED, 1, 8000));
+    EXPECT_TRUE(WaitCallState(CALL_RINGING));
+    EXPECT_EQ(2, modem.CallerIdSource);
+    ASSERT_EQ(1, modem.CmdAnswer());
+    EXPECT_TRUE(WaitCallState(CALL_CONNECTED));
+}
+
 TEST_F(SimLinkTest, CloseWhileTheReaderWaits)
 {
     OpenReady();
