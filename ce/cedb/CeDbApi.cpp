@@ -106,8 +106,9 @@ void MoveTo(DbHandle& h, const std::vector<CEOID>& order, size_t pos) {
     h.posVersion = h.db->Version();
 }
 
-DbHandle* Lookup(HANDLE handle, DWORD& err) {
-    DbHandle* h = Engine::Get().Find(handle);
+DbHandle* Lookup(HANDLE handle, DWORD& err, bool forWrite = false) {
+    DbHandle* h = forWrite ? (Engine::Get().StillOpen(handle) ? Engine::Get().Find(handle) : nullptr)
+                           : Engine::Get().Find(handle);
     if (!h) {
         err = ERROR_INVALID_HANDLE;
         return nullptr;
@@ -369,7 +370,7 @@ CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROP
 CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL* rgPropVal) {
     EngineLock lock;
     DWORD err = 0;
-    DbHandle* h = Lookup(hDbase, err);
+    DbHandle* h = Lookup(hDbase, err, true);
     if (!h) return Fail(err, 0);
     std::vector<Prop> props;
     std::vector<CEPROPID> removes;
@@ -382,7 +383,7 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
 BOOL CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord) {
     EngineLock lock;
     DWORD err = 0;
-    DbHandle* h = Lookup(hDatabase, err);
+    DbHandle* h = Lookup(hDatabase, err, true);
     if (!h) return Fail(err, FALSE);
     if (oidRecord == 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     if ((err = h->db->Remove(oidRecord))) return Fail(err, FALSE);

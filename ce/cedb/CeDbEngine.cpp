@@ -90,6 +90,14 @@ DbHandle* Engine::Find(HANDLE h) {
     return it == handles_.end() ? nullptr : it->second.get();
 }
 
+bool Engine::StillOpen(HANDLE h) {
+    auto it = handles_.find(h);
+    if (it == handles_.end()) return false;
+    if (HandleCount(it->second->ours) > 1) return true;
+    Drop(it);
+    return false;
+}
+
 void Engine::Drop(std::map<HANDLE, std::unique_ptr<DbHandle>>::iterator it) {
     DbHandle& h = *it->second;
     if (h.notify) h.db->listeners--;

@@ -42,6 +42,9 @@ public:
     // Makes a handle that the caller closes with CloseHandle.
     HANDLE AddHandle(std::unique_ptr<DbHandle> h);
     DbHandle* Find(HANDLE h);
+    // Whether the caller still holds the handle (checked before writes; reads
+    // skip it for speed and rely on the reaping at every open).
+    bool StillOpen(HANDLE h);
     // Drops handles whose caller's copy was closed.
     void Reap();
     bool IsOpen(const Database* db);

@@ -125,10 +125,13 @@ void ReadNext(HANDLE h, Read& out) {
 std::vector<LONG> AllI4(HANDLE h, CEPROPID id) {
     std::vector<LONG> out;
     CeSeekDatabase(h, CEDB_SEEK_BEGINNING, 0, nullptr);
-    for (;;) {
+    CEOID last = 0;
+    // A handle that does not advance reads the same record forever: stop.
+    for (; out.size() <= CEDB_MAXNUMRECORDS;) {
         Read r;
         ReadNext(h, r);
-        if (!r.oid) break;
+        if (!r.oid || r.oid == last) break;
+        last = r.oid;
         const CEPROPVAL* v = r.Find(id);
         out.push_back(v ? v->val.lVal : -99999);
     }
