@@ -110,13 +110,9 @@ std::wstring Store::PathForName(const wchar_t* name) const {
 void Store::Lock() {
     // An abandoned lock is fine: a dead writer never got to its commit slot.
     WaitForSingleObject(mutex_, INFINITE);
-    ++lockDepth_;
 }
 
-void Store::Unlock() {
-    --lockDepth_;
-    ReleaseMutex(mutex_);
-}
+void Store::Unlock() { ReleaseMutex(mutex_); }
 
 LONG Store::Counter(uint32_t key) const { return shared_->counters[key % kCounters]; }
 

@@ -20,7 +20,7 @@ public:
     // Path of the database file for a (case-insensitive) database name.
     std::wstring PathForName(const wchar_t* name) const;
 
-    // The cross-process lock around every file access. Recursive.
+    // The cross-process lock around every file access. Recursive (a mutex).
     void Lock();
     void Unlock();
 
@@ -45,7 +45,6 @@ private:
     HANDLE mutex_ = nullptr;
     HANDLE mapping_ = nullptr;
     Shared* shared_ = nullptr;
-    DWORD lockDepth_ = 0;
 };
 
 class StoreLock {
