@@ -126,13 +126,16 @@ bool CCeMpegDecoder::ScanHeader(mad_header& header)
     DWORD have = 0;
     int decoded = 0;
     bool found = false;
+    bool atEnd = false;
     for (;;) {
         const DWORD got = ReadInto(m_hFile, buf + have, kScanSize - have);
-        if (got == 0)
+        if (got == 0 && (atEnd || have == 0))
             break;
         have += got;
         std::memset(buf + have, 0, MAD_BUFFER_GUARD);
-        mad_stream_buffer(&stream, buf, have);
+        // At the end of the file the last frame needs the guard bytes behind it.
+        atEnd = got == 0;
+        mad_stream_buffer(&stream, buf, have + (atEnd ? MAD_BUFFER_GUARD : 0));
         for (;;) {
             if (mad_frame_decode(&frame, &stream) != 0) {
                 if (MAD_RECOVERABLE(stream.error))
@@ -159,6 +162,8 @@ bool CCeMpegDecoder::ScanHeader(mad_header& header)
             break;
         }
         if (stream.error != MAD_ERROR_BUFLEN)
+            break;
+        if (atEnd)
             break;
         // Keep the bytes not yet decoded and read on.
         const unsigned char* from = stream.next_frame ? stream.next_frame : buf;

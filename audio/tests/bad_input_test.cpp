@@ -80,6 +80,15 @@ TEST_F(BadInput, EmptyAndTinyFilesAreRefused)
     EXPECT_EQ(-1, Play(wav, {'R', 'I', 'F', 'F'}));
 }
 
+TEST_F(BadInput, AFileOfOneFrameStillOpens)
+{
+    // The first frame of a real file (the Info frame) and its first sound frame.
+    const Bytes plain = ReadAll(Media("m2_24k_stereo_cbr.mp3"));
+    const size_t frame = 72 * 64000 / 24000;  // 192 bytes
+    ASSERT_EQ(0xFF, plain[frame]);
+    EXPECT_EQ(576 * 2 * 2, Play(mpeg, Bytes(plain.begin() + frame, plain.begin() + 2 * frame)));
+}
+
 TEST_F(BadInput, RandomBytesEndCleanly)
 {
     for (unsigned seed = 1; seed <= 6; ++seed) {
