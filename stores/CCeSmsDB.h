@@ -74,6 +74,10 @@ public:
     // the returned id in the item.
     int WriteItem(SmsItem* item);
 
+    // What the new-message indicator shows once recomputed: unread pages
+    // and unread texts (voice-mail notices have their own mark).
+    LONG UnreadMessages() const { return m_nUnreadPaging + m_nUnreadText; }
+
     SmsItem* Current() const { return m_pCurrent; }
     void SetCurrent(SmsItem* item) { m_pCurrent = item; }
     int CachedCount() const { return m_List.GetCount(); }

@@ -101,6 +101,7 @@ TEST_F(SmsTest, ReadAndSendStates) {
     EXPECT_EQ(sms.m_nSent, 1);
     EXPECT_EQ(sms.m_nUnreadVoice, 1);
     EXPECT_EQ(sms.m_nUnreadPaging, 1);
+    EXPECT_EQ(sms.UnreadMessages(), 1);
 
     SmsItem* voice = sms.Nth(kSmsVoiceMail, 0);
     EXPECT_EQ(sms.MarkRead(voice), 1);
