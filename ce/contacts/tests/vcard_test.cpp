@@ -99,6 +99,29 @@ TEST(VCardRead, HugeInput) {
     EXPECT_TRUE(MentionsAll(vcard::Parse(std::string(vcard::kMaxFileBytes + 1, ' ')).messages, L"larger than 32 MiB"));
 }
 
+TEST(VCardRead, MangledFilesNeverStopTheReader) {
+    vcard::Contact c;
+    c.family = L"홍";
+    c.given = L"길동";
+    c.formatted = L"홍길동";
+    c.numbers[vcard::kMobile] = L"010-1";
+    c.categories = {L"가족"};
+    c.photo = contacttest::BitmapBytes(6, 6);
+    std::string good;
+    for (const char* v : {"2.1", "3.0", "4.0"}) good += vcard::Write({c}, v);
+    unsigned seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    size_t read = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::string bad = good.substr(0, next() % (good.size() + 1));  // cut anywhere
+        for (int k = 0; k < 8 && !bad.empty(); ++k) bad[next() % bad.size()] = static_cast<char>(next() >> 16);
+        vcard::ParseResult r = vcard::Parse(bad);
+        ASSERT_LE(r.contacts.size(), 3u);
+        for (const auto& got : r.contacts) read += got.formatted.size() <= vcard::kMaxNameChars;
+    }
+    EXPECT_GT(read, 0u);  // many mangled files still give their intact cards
+}
+
 TEST(VCardRead, PicturesMustBeSmallBitmaps) {
     auto card = [](const std::string& photoLine) {
         return vcard::Parse("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:P\r\n" + photoLine + "\r\nEND:VCARD\r\n");
