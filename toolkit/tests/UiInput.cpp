@@ -27,12 +27,26 @@ void PlacePointer(POINT p)
     SetCursorPos(p.x, p.y);
 }
 
+bool PointerAt(POINT p)
+{
+    POINT now;
+    return GetCursorPos(&now) && now.x == p.x && now.y == p.y;
+}
+
 void SendPen(POINT p, DWORD flags)
 {
     PlacePointer(p);
     INPUT in = PenInput(p, flags);
     SendInput(1, &in, sizeof in);
     zentest::PumpMessages(30);
+    // On a busy machine the display may report an older pointer place late;
+    // move there once more so the last word is ours.
+    if (!zentest::WaitUntil([p] { return PointerAt(p); }, 200)) {
+        PlacePointer(p);
+        INPUT again = PenInput(p, 0);
+        SendInput(1, &again, sizeof again);
+        zentest::PumpMessages(30);
+    }
 }
 
 void SendKey(WORD vk, DWORD flags)
@@ -79,6 +93,16 @@ POINT ScreenPoint(HWND hwnd, int x, int y)
 }
 
 void PenMove(POINT screen) { SendPen(screen, 0); }
+
+bool PenMoveUntil(POINT screen, const std::function<bool()>& arrived)
+{
+    for (int i = 0; i < 5; ++i) {
+        PenMove(screen);
+        if (zentest::WaitUntil(arrived, 150))
+            return true;
+    }
+    return false;
+}
 void PenDown(POINT screen) { SendPen(screen, MOUSEEVENTF_LEFTDOWN); }
 void PenUp(POINT screen) { SendPen(screen, MOUSEEVENTF_LEFTUP); }
 

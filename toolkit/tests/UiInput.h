@@ -10,6 +10,9 @@ namespace uitest {
 // Screen position of a client point of `hwnd`.
 POINT ScreenPoint(HWND hwnd, int x, int y);
 void PenMove(POINT screen);
+// Moves the pen to `screen` until `arrived` holds (a few tries): the display
+// emulation may deliver a stale pointer place after ours on a busy machine.
+bool PenMoveUntil(POINT screen, const std::function<bool()>& arrived);
 void PenDown(POINT screen);
 void PenUp(POINT screen);
 // Down and up at one point, queued together (a quick tap, never a hold).

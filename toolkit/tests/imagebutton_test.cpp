@@ -94,8 +94,7 @@ TEST_F(ImageButtonTest, SlidingOutAndReleasingSendsNothing)
     const POINT away = uitest::ScreenPoint(button.GetHwnd(), 60, 70);
     uitest::PenMove(at);
     uitest::PenDown(at);
-    uitest::PenMove(away);
-    EXPECT_TRUE(zentest::WaitUntil([this] { return !button.IsInside(); }, 500));
+    EXPECT_TRUE(uitest::PenMoveUntil(away, [this] { return !button.IsInside(); }));
     EXPECT_TRUE(button.IsTracking());
     EXPECT_EQ(kRed, Shown());
     // Left of and above the button: negative client coordinates are outside too.
@@ -110,11 +109,10 @@ TEST_F(ImageButtonTest, SlidingBackInsideBeforeReleaseSendsTheCommand)
     const POINT at = uitest::ScreenPoint(button.GetHwnd(), 10, 10);
     uitest::PenMove(at);
     uitest::PenDown(at);
-    uitest::PenMove(uitest::ScreenPoint(button.GetHwnd(), 100, 10));
-    EXPECT_TRUE(zentest::WaitUntil([this] { return !button.IsInside(); }, 500));
+    EXPECT_TRUE(uitest::PenMoveUntil(uitest::ScreenPoint(button.GetHwnd(), 100, 10),
+                                     [this] { return !button.IsInside(); }));
     const POINT edge = uitest::ScreenPoint(button.GetHwnd(), 19, 19);
-    uitest::PenMove(edge);
-    EXPECT_TRUE(zentest::WaitUntil([this] { return button.IsInside(); }, 500));
+    EXPECT_TRUE(uitest::PenMoveUntil(edge, [this] { return button.IsInside(); }));
     uitest::PenUp(edge);
     EXPECT_EQ(1u, parent.commands.size());
 }
