@@ -133,7 +133,7 @@ TEST_F(BadInput, MislabelledFiles)
     // is refused or ends (its samples may happen to look like frame headers).
     EXPECT_EQ(-1, Play(wav, good, L"bad-input.wav"));
     DeleteFileW(L"bad-input.wav");
-    WavSpec s;
+    WavLayout s;
     Bytes pcm(200000);
     for (size_t i = 0; i < pcm.size(); i += 2) {
         const int16_t v = int16_t(12000 * ((i / 2) % 100 < 50 ? 1 : -1) + int(i % 7));

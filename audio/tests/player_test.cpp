@@ -168,7 +168,7 @@ TEST_F(PlayerTest, WavFilesReachTheDeviceByteForByte)
         uint16_t channels, bits;
     } cases[] = {{2, 16}, {1, 8}};
     for (const Case& c : cases) {
-        WavSpec s;
+        WavLayout s;
         s.channels = c.channels;
         s.bits = c.bits;
         s.rate = 22050;
@@ -256,7 +256,7 @@ TEST_F(PlayerTest, ExtensionsAndRefusals)
     ASSERT_TRUE(WriteAll(L"mislabelled.wav", mp3));
     EXPECT_EQ(1, player->Open(L"MISLABELLED.WAV"));
     EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpenFailed));
-    WavSpec s;
+    WavLayout s;
     ASSERT_TRUE(WriteAll(L"mislabelled.mp3", MakeWav(s, Tone16(20000, 2))));
     EXPECT_EQ(1, player->Open(L"mislabelled.Mp3"));
     owner.Drain(300);
@@ -329,7 +329,7 @@ Bytes WithoutSilence(const Bytes& capture)
 
 TEST_F(PlayerTest, PauseAndResumeContinueWhereTheOutputStopped)
 {
-    WavSpec s;
+    WavLayout s;
     s.rate = 22050;
     const Bytes data = Tone16(22050 * 8, 2);  // 8 s: far more than the ring holds
     const std::wstring path = L"player-pause.wav";

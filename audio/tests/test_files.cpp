@@ -63,7 +63,7 @@ void AppendChunk(Bytes& file, const char id[4], const Bytes& body)
     AppendChunk(file, id, body, uint32_t(body.size()));
 }
 
-Bytes MakeWav(const WavSpec& s, const Bytes& data)
+Bytes MakeWav(const WavLayout& s, const Bytes& data)
 {
     Bytes fmt;
     const uint16_t align = uint16_t(s.channels * s.bits / 8);

@@ -14,14 +14,14 @@ bool WriteAll(const std::wstring& path, const Bytes& data);
 std::wstring Media(const char* name);
 
 // A canonical RIFF/WAVE file: "fmt " of fmtSize bytes, then the given chunks.
-struct WavSpec {
+struct WavLayout {
     uint16_t formatTag = 1;
     uint16_t channels = 2;
     uint32_t rate = 44100;
     uint16_t bits = 16;
     uint32_t fmtSize = 16;
 };
-Bytes MakeWav(const WavSpec& spec, const Bytes& data);
+Bytes MakeWav(const WavLayout& layout, const Bytes& data);
 void AppendChunk(Bytes& file, const char id[4], const Bytes& body, uint32_t sizeField);
 void AppendChunk(Bytes& file, const char id[4], const Bytes& body);
 

@@ -52,7 +52,7 @@ struct WavDecoderTest : ::testing::Test {
 TEST_F(WavDecoderTest, CanonicalFileDeliversTheSamplesAfterTheHeader)
 {
     const Bytes data = Ramp(10000);
-    const Bytes file = MakeWav(WavSpec{}, data);
+    const Bytes file = MakeWav(WavLayout{}, data);
     ASSERT_EQ(44u, file.size() - data.size());
     ASSERT_EQ(1, Open(file));
     CCeAudioFileInfo info;
@@ -80,7 +80,7 @@ TEST_F(WavDecoderTest, FormatsAndTheirFlags)
         int stereo, is16;
     } cases[] = {{1, 8, 0, 0}, {2, 8, 1, 0}, {1, 16, 0, 1}, {2, 16, 1, 1}};
     for (const Case& c : cases) {
-        WavSpec s;
+        WavLayout s;
         s.channels = c.channels;
         s.bits = c.bits;
         s.rate = 8000;
@@ -97,7 +97,7 @@ TEST_F(WavDecoderTest, FormatsAndTheirFlags)
 
 TEST_F(WavDecoderTest, ExtraChunksAndLongFormatChunksAreSkipped)
 {
-    WavSpec s;
+    WavLayout s;
     s.fmtSize = 18;  // with the extra-size word
     const Bytes data = Ramp(2000);
     Bytes file = MakeWav(s, {});
@@ -112,7 +112,7 @@ TEST_F(WavDecoderTest, ExtraChunksAndLongFormatChunksAreSkipped)
     // A chunk before "fmt " is passed over too.
     Bytes early = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
     AppendChunk(early, "JUNK", Bytes(12, 0));
-    const Bytes canon = MakeWav(WavSpec{}, data);
+    const Bytes canon = MakeWav(WavLayout{}, data);
     early.insert(early.end(), canon.begin() + 12, canon.end());
     ASSERT_EQ(1, Open(early));
     EXPECT_EQ(data, DrainAll(dec));
@@ -120,29 +120,29 @@ TEST_F(WavDecoderTest, ExtraChunksAndLongFormatChunksAreSkipped)
 
 TEST_F(WavDecoderTest, WhatCannotBePlayedIsRefused)
 {
-    WavSpec floatFmt;
+    WavLayout floatFmt;
     floatFmt.formatTag = 3;
     floatFmt.bits = 32;
-    WavSpec adpcm;
+    WavLayout adpcm;
     adpcm.formatTag = 2;
     adpcm.bits = 4;
-    WavSpec quad;
+    WavLayout quad;
     quad.channels = 4;
-    WavSpec deep;
+    WavLayout deep;
     deep.bits = 24;
-    for (const WavSpec& s : {floatFmt, adpcm, quad, deep})
+    for (const WavLayout& s : {floatFmt, adpcm, quad, deep})
         EXPECT_EQ(0, Open(MakeWav(s, Ramp(1200)))) << s.formatTag << " " << s.channels << " " << s.bits;
 
     Bytes dataFirst = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
     AppendChunk(dataFirst, "data", Ramp(100));
-    const Bytes canon = MakeWav(WavSpec{}, {});
+    const Bytes canon = MakeWav(WavLayout{}, {});
     dataFirst.insert(dataFirst.end(), canon.begin() + 12, canon.end() - 8);  // "fmt " only
     EXPECT_EQ(0, Open(dataFirst));
 
-    Bytes notRiff = MakeWav(WavSpec{}, Ramp(100));
+    Bytes notRiff = MakeWav(WavLayout{}, Ramp(100));
     notRiff[0] = 'X';
     EXPECT_EQ(0, Open(notRiff));
-    Bytes notWave = MakeWav(WavSpec{}, Ramp(100));
+    Bytes notWave = MakeWav(WavLayout{}, Ramp(100));
     notWave[8] = 'X';
     EXPECT_EQ(0, Open(notWave));
     EXPECT_EQ(0, Open({}));
@@ -165,7 +165,7 @@ TEST_F(WavDecoderTest, HugeOrLyingSizesNeitherHangNorOverrun)
 
     // The data chunk claims more than the file holds: the file's samples, then the end.
     const Bytes data = Ramp(3000);
-    Bytes lying = MakeWav(WavSpec{}, data);
+    Bytes lying = MakeWav(WavLayout{}, data);
     lying[40] = 0x00;
     lying[41] = 0x00;
     lying[42] = 0x00;
@@ -174,7 +174,7 @@ TEST_F(WavDecoderTest, HugeOrLyingSizesNeitherHangNorOverrun)
     EXPECT_EQ(data, DrainAll(dec, 4096));
 
     // Truncated inside a sample frame: the torn frame is not delivered.
-    Bytes torn = MakeWav(WavSpec{}, data);
+    Bytes torn = MakeWav(WavLayout{}, data);
     torn.resize(torn.size() - 3);
     ASSERT_EQ(1, Open(torn));
     EXPECT_EQ(Bytes(data.begin(), data.end() - 4), DrainAll(dec, 4096));
@@ -183,7 +183,7 @@ TEST_F(WavDecoderTest, HugeOrLyingSizesNeitherHangNorOverrun)
 TEST_F(WavDecoderTest, DurationFromTheDataSize)
 {
     // 10,584,000 bytes of 44.1 kHz 16-bit stereo are 60 seconds; only the header is written.
-    Bytes file = MakeWav(WavSpec{}, {});
+    Bytes file = MakeWav(WavLayout{}, {});
     const uint32_t size = 10584000;
     for (int i = 0; i < 4; ++i)
         file[40 + i] = uint8_t(size >> (8 * i));
@@ -195,9 +195,9 @@ TEST_F(WavDecoderTest, DurationFromTheDataSize)
 
 TEST_F(WavDecoderTest, SecondOpenWithoutCloseFails)
 {
-    ASSERT_EQ(1, Open(MakeWav(WavSpec{}, Ramp(100))));
+    ASSERT_EQ(1, Open(MakeWav(WavLayout{}, Ramp(100))));
     const std::wstring other = L"wav-under-test-2.wav";
-    ASSERT_TRUE(WriteAll(other, MakeWav(WavSpec{}, Ramp(100))));
+    ASSERT_TRUE(WriteAll(other, MakeWav(WavLayout{}, Ramp(100))));
     EXPECT_EQ(0, dec.OpenFile(other.c_str()));
     CCeAudioFileInfo info;
     EXPECT_EQ(1, dec.GetFileInfo(&info));  // the first file is still open
