@@ -280,6 +280,9 @@ void CCeMItemList::ChangeTop(int top)
     m_nTop = top;
     m_scrollBar.SetPos(top, TRUE);
     OnScroll();
+    // Without a window a null handle would invalidate every window.
+    if (!m_hWnd)
+        return;
     RECT rows = {0, RowsTop(), m_nWidth - kScrollBarWidth, m_nHeight};
     InvalidateRect(m_hWnd, &rows, FALSE);
 }
@@ -335,6 +338,8 @@ void CCeMItemList::OnVScroll(int code, int pos, HWND)
 void CCeMItemList::SetFocusLook(int focus)
 {
     m_bFocus = focus;
+    if (!m_hWnd)
+        return;
     RECT band = {0, m_nBand1, m_nWidth, RowsTop()};
     InvalidateRect(m_hWnd, &band, FALSE);
     if (m_nSelected >= 0)

@@ -272,4 +272,23 @@ TEST_F(ItemListTest, ResizingRecountsTheRows)
     EXPECT_EQ(0, list.TopIndex());
 }
 
+TEST_F(ItemListTest, OperationsAfterDestroyAreHarmless)
+{
+    list.SetCount(30);
+    HWND hwnd = list.GetHwnd();
+    ASSERT_EQ(1, list.Destroy());
+    EXPECT_FALSE(IsWindow(hwnd));
+    list.SetItemCount(50, 0);
+    list.SetTopIndex(3);
+    list.InvalidateRow(2);
+    list.OnVScroll(SB_PAGEDOWN, 0, nullptr);
+    list.OnVScroll(SB_THUMBTRACK, 70, nullptr);
+    list.SetBackgroundColor(RGB(1, 2, 3));
+    EXPECT_FALSE(list.IsScrollBarVisible());
+    EXPECT_EQ(40, list.LargestTopIndex());
+    EXPECT_EQ(nullptr, list.GetHwnd());
+    // The object can make a new window.
+    EXPECT_EQ(1, list.Create({0, 40, 240, 200}, host, WS_VISIBLE, 12));
+}
+
 }  // namespace
