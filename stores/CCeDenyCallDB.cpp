@@ -17,6 +17,24 @@ std::wstring MatchForm(LPCWSTR number) {
     return out;
 }
 
+bool IsDialChar(WCHAR c) { return (c >= L'0' && c <= L'9') || c == L'*' || c == L'#'; }
+
+// Whether a listed number's normalised form equals `wanted`, worked out in
+// place: the check runs for every entry on every incoming call.
+bool MatchesForm(LPCWSTR listed, const std::wstring& wanted) {
+    size_t at = 0;
+    if (listed[0] != L'0') {
+        if (wanted.compare(0, 3, L"011") != 0) return false;
+        at = 3;
+    }
+    for (; *listed; ++listed) {
+        if (!IsDialChar(*listed)) continue;
+        if (at >= wanted.size() || wanted[at] != *listed) return false;
+        ++at;
+    }
+    return at == wanted.size();
+}
+
 bool HasDialChar(LPCWSTR number) {
     WCHAR first[2];
     return KeepDialChars(number, first, 2) > 0;
@@ -107,7 +125,7 @@ int CCeDenyCallDB::IsRejected(LPCWSTR number) {
         // Records in another layout are passed over; the scan goes on.
         while (!rejected && ReadRecord(&m_Buffer)) {
             LPCWSTR listed = TextProp(m_Buffer, kNumberProperty);
-            if (m_Buffer.wCount == 2 && listed && HasDialChar(listed) && MatchForm(listed) == wanted) rejected = 1;
+            if (m_Buffer.wCount == 2 && listed && HasDialChar(listed) && MatchesForm(listed, wanted)) rejected = 1;
             FreeRead(m_Buffer);
         }
         FreeRead(m_Buffer);
