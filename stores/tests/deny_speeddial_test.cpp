@@ -6,8 +6,10 @@
 
 #include "CeDbTestUtil.h"
 #include "StoreRecords.h"
+#include "stores/CCeCallListDB.h"
 #include "stores/CCeDenyCallDB.h"
 #include "stores/CCeEasyCallDB.h"
+#include "stores/CCeNetDB.h"
 
 namespace {
 
@@ -183,6 +185,48 @@ TEST_F(SpeedDial, BadInputLeavesTheSlotAlone) {
     EXPECT_EQ(Name(5), L"=0 1 0-4");
     EXPECT_EQ(Name(-1), L"-");
     EXPECT_EQ(StoredRecords(CCeEasyCallDB::kDatabaseName), 2);
+}
+
+// An object store that cannot be used (its folder cannot be made): every
+// store answers "no" and keeps what it had in memory.
+TEST(Stores, UnusableObjectStoreFailsCleanly) {
+    cedbtest::ScopedStore store{L"unusable"};
+    CCeCallListDB calls;
+    FILETIME t{0, 0x01D00000};
+    ASSERT_EQ(calls.Add(t, "0101", 1, 5, L"kept"), 1);
+    calls.SelectNext(0, -1);
+    CCeDenyCallDB deny;
+    ASSERT_EQ(deny.Add(L"n", L"0102"), 1);
+
+    std::wstring blocker = store.Folder() + L"\\blocker";
+    HANDLE f = CreateFileW(blocker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(f);
+    SetEnvironmentVariableW(L"ZEN_OBJECT_STORE", (blocker + L"\\store").c_str());
+    EXPECT_EQ(calls.Add(t, "0103", 1, 5, nullptr), 0);
+    EXPECT_EQ(calls.Load(), 0);
+    int index = 0;
+    EXPECT_EQ(calls.DeleteCurrent(0, index), 0);
+    ASSERT_EQ(calls.Count(0), 1);
+    EXPECT_STREQ(calls.Nth(0, 0)->szName, L"kept");
+    EXPECT_EQ(deny.IsRejected(L"0102"), 0);
+    EXPECT_EQ(deny.Add(L"m", L"0104"), 0);
+    deny.SetCurrent(deny.ItemAt(0));
+    EXPECT_EQ(deny.DeleteCurrent(), 0);
+    EXPECT_EQ(deny.ItemCount(), 1);
+    CCeEasyCallDB speed;
+    WCHAR name[8], number[8];
+    EXPECT_EQ(speed.Get(1, name, 8, number, 8), 0);
+    EXPECT_STREQ(name, L"");
+    EXPECT_EQ(speed.Set(L"x", L"0105", 1), 0);
+    CCeNetDB net;
+    EXPECT_EQ(net.AddUsage(5), 0);
+    EXPECT_EQ(net.ReadUsage(), 0u);
+    EXPECT_EQ(net.ResetUsage(), 0);
+    EXPECT_FALSE(calls.IsOpen() || deny.IsOpen() || speed.IsOpen() || net.IsOpen());
+
+    SetEnvironmentVariableW(L"ZEN_OBJECT_STORE", store.Folder().c_str());
+    DeleteFileW(blocker.c_str());
+    EXPECT_EQ(deny.IsRejected(L"0102"), 1);  // nothing stored was lost
 }
 
 }  // namespace
