@@ -3,41 +3,14 @@
 #include <cstring>
 #include <cwchar>
 
-#include "modem/CodePage.h"
-#include "stores/CachedDelete.h"
-#include "stores/RecordProps.h"
+#include "stores/StoreCache.h"
+#include "stores/StoreText.h"
 #include "stores/TimeStamp.h"
 
 namespace {
 
 constexpr int kNumberBytes = sizeof(CallItem::szNumber);
 constexpr int kNameChars = sizeof(CallItem::szName) / sizeof(WCHAR);
-
-// Copies at most outBytes - 1 bytes of 8-bit text without splitting a
-// double-byte character of the Korean code page.
-void CopyMultiByte(const char* in, char* out, int outBytes) {
-    int n = 0;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(in); p && *p;) {
-        int len = (*p >= 0x81 && p[1]) ? 2 : 1;
-        if (n + len > outBytes - 1) break;
-        for (int i = 0; i < len; ++i) out[n++] = static_cast<char>(*p++);
-    }
-    out[n] = 0;
-}
-
-void CopyWide(LPCWSTR in, LPWSTR out, int outChars) {
-    wcsncpy(out, in ? in : L"", outChars - 1);
-    out[outChars - 1] = 0;
-}
-
-// A stored number (any length) as 8-bit text of at most 63 bytes.
-void NumberToMultiByte(LPCWSTR in, char* out) {
-    WCHAR wide[kNumberBytes];
-    CopyWide(in, wide, kNumberBytes);
-    char converted[kNumberBytes * 2 + 2];
-    if (!g_pfnWideToMultiByte || !g_pfnWideToMultiByte(wide, converted, sizeof converted)) converted[0] = 0;
-    CopyMultiByte(converted, out, kNumberBytes);
-}
 
 // A timestamp fit for display: 14 digits, or zeros when the stored time
 // could not be turned into one.
@@ -71,9 +44,7 @@ int CCeCallListDB::Create(LPCWSTR name) {
 int CCeCallListDB::OpenDefault(LPCWSTR name) { return OpenDefaultWith(name, kDatabaseName, kTimeProperty); }
 
 void CCeCallListDB::FreeItems() {
-    m_List.ResetCursor();
-    while (void* item = m_List.Next()) delete static_cast<CallItem*>(item);
-    m_List.RemoveAll();
+    ReleaseItems<CallItem>(m_List, [](CallItem* item) { delete item; });
     m_pCurrent = nullptr;
 }
 
@@ -88,9 +59,9 @@ CallItem* CCeCallListDB::ItemFromRecord(const RecordBuffer& r) {
     item->oid = r.oid;
     TimeStampFromFileTime(&time->val.filetime, item->szTimeStamp);
     item->nKind = kind->val.iVal;
-    NumberToMultiByte(number->val.lpwstr, item->szNumber);
+    WideToByteText(number->val.lpwstr, item->szNumber, kNumberBytes);
     item->nSeconds = seconds->val.lVal;
-    CopyWide(name->val.lpwstr, item->szName, kNameChars);
+    CopyTextCut(item->szName, kNameChars, name->val.lpwstr);
     return item;
 }
 
@@ -117,12 +88,12 @@ int CCeCallListDB::Add(const FILETIME& fileTime, const char* number, int kind, i
     if (!IsOpen()) return 0;
     CallItem* item = new CallItem{};
     TimeStampFromFileTime(&fileTime, item->szTimeStamp);
-    CopyMultiByte(number, item->szNumber, kNumberBytes);
+    CopyByteTextCut(item->szNumber, kNumberBytes, number);
     item->nKind = kind;
     item->nSeconds = seconds;
-    CopyWide(name, item->szName, kNameChars);
+    CopyTextCut(item->szName, kNameChars, name);
 
-    if (!g_pfnMultiByteToWide || !g_pfnMultiByteToWide(item->szNumber, m_szNumber, 64)) m_szNumber[0] = 0;
+    ByteToWideText(item->szNumber, m_szNumber, 64);
     m_Props[0] = {};
     m_Props[0].propid = kTimeProperty;
     m_Props[0].val.filetime = fileTime;

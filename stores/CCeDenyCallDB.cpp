@@ -3,9 +3,8 @@
 #include <cwchar>
 #include <string>
 
-#include "stores/CachedDelete.h"
 #include "stores/NumberRoutines.h"
-#include "stores/RecordProps.h"
+#include "stores/StoreCache.h"
 
 namespace {
 
@@ -63,9 +62,7 @@ void CCeDenyCallDB::FreeItem(DenyItem* item) {
 }
 
 void CCeDenyCallDB::ClearCache() {
-    m_List.ResetCursor();
-    while (void* item = m_List.Next()) FreeItem(static_cast<DenyItem*>(item));
-    m_List.RemoveAll();
+    ReleaseItems<DenyItem>(m_List, FreeItem);
     m_pCurrent = nullptr;
     m_bLoaded = FALSE;
 }

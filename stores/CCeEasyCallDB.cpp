@@ -3,19 +3,9 @@
 #include <cwchar>
 #include <vector>
 
-#include "stores/CachedDelete.h"
 #include "stores/NumberRoutines.h"
-#include "stores/RecordProps.h"
-
-namespace {
-
-void CopyOut(LPCWSTR text, LPWSTR out, int outChars) {
-    if (!out || outChars <= 0) return;
-    wcsncpy(out, text ? text : L"", outChars - 1);
-    out[outChars - 1] = 0;
-}
-
-}  // namespace
+#include "stores/StoreCache.h"
+#include "stores/StoreText.h"
 
 CCeEasyCallDB::CCeEasyCallDB() : m_Props{}, m_Buffer{nullptr, 0, 0}, m_pCurrent(nullptr) {}
 
@@ -38,9 +28,7 @@ void CCeEasyCallDB::FreeItem(SpeedDialItem* item) {
 }
 
 void CCeEasyCallDB::FreeItems() {
-    m_List.ResetCursor();
-    while (void* item = m_List.Next()) FreeItem(static_cast<SpeedDialItem*>(item));
-    m_List.RemoveAll();
+    ReleaseItems<SpeedDialItem>(m_List, FreeItem);
     m_pCurrent = nullptr;
 }
 
@@ -134,15 +122,15 @@ int CCeEasyCallDB::Set(LPCWSTR name, LPCWSTR number, int slot) {
 }
 
 int CCeEasyCallDB::Get(int slot, LPWSTR nameOut, int nameChars, LPWSTR numberOut, int numberChars) {
-    CopyOut(nullptr, nameOut, nameChars);
-    CopyOut(nullptr, numberOut, numberChars);
+    CopyTextCut(nameOut, nameChars, nullptr);
+    CopyTextCut(numberOut, numberChars, nullptr);
     if (!m_bLoaded && !Load()) return 0;
     m_List.ResetCursor();
     while (auto* item = static_cast<SpeedDialItem*>(m_List.Next())) {
         if (item->nSlot > slot) break;
         if (item->nSlot == slot) {
-            CopyOut(item->pszName, nameOut, nameChars);
-            CopyOut(item->pszNumber, numberOut, numberChars);
+            CopyTextCut(nameOut, nameChars, item->pszName);
+            CopyTextCut(numberOut, numberChars, item->pszNumber);
             return 1;
         }
     }
