@@ -153,6 +153,18 @@ HWND MakeHost(const wchar_t* title)
     return hwnd;
 }
 
+HWND FindOwnVisible(const wchar_t* className)
+{
+    for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w;
+         w = FindWindowExW(nullptr, w, className, nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == GetCurrentProcessId() && IsWindowVisible(w))
+            return w;
+    }
+    return nullptr;
+}
+
 namespace {
 std::function<bool()> g_step;
 UINT_PTR g_stepTimer;

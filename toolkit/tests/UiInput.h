@@ -31,6 +31,10 @@ void Activate(HWND hwnd);
 // procedure that records nothing; children are placed on it.
 HWND MakeHost(const wchar_t* title = L"host");
 
+// A visible top-level window of this process with the given class
+// ("#32770" a dialog, "#32768" a pop-up menu), or null.
+HWND FindOwnVisible(const wchar_t* className);
+
 // Runs `step` every `ms` milliseconds on this thread's timer while a modal
 // loop (a dialog, a menu) is running, until it returns false.
 void WhileModal(UINT ms, std::function<bool()> step);

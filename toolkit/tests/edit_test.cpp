@@ -128,10 +128,8 @@ std::vector<bool> HoldForMenu(CCeMEdit& e)
     std::thread watcher([&] {
         HWND popup = nullptr;
         for (int i = 0; i < 300 && !popup; ++i) {
-            HWND w = FindWindowW(L"#32768", nullptr);
-            if (w && IsWindowVisible(w))
-                popup = w;
-            else
+            popup = uitest::FindOwnVisible(L"#32768");
+            if (!popup)
                 Sleep(10);
         }
         if (popup) {
@@ -185,8 +183,7 @@ TEST_F(EditTest, AQuickTapIsLeftToTheEdit)
     SetFocus(other.GetHwnd());
     uitest::Tap(uitest::ScreenPoint(edit.GetHwnd(), 20, 10));
     EXPECT_EQ(edit.GetHwnd(), GetFocus());
-    HWND popup = FindWindowW(L"#32768", nullptr);
-    EXPECT_TRUE(!popup || !IsWindowVisible(popup));
+    EXPECT_EQ(nullptr, uitest::FindOwnVisible(L"#32768"));
 }
 
 TEST_F(EditTest, FocusShowsTheInputPanelAndSelectsTheText)

@@ -22,8 +22,7 @@ std::wstring Caption(HWND hwnd)
 // The message box that is up now, if any.
 HWND OpenBox()
 {
-    HWND w = FindWindowW(L"#32770", nullptr);
-    return w && IsWindowVisible(w) ? w : nullptr;
+    return uitest::FindOwnVisible(L"#32770");
 }
 
 class MsgBoxTest : public testing::Test {

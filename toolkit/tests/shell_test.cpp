@@ -98,8 +98,7 @@ TEST_F(ShellTest, MenuBarPopupOpensAboveTheBarAndReportsTheChoice)
     RECT popup = {};
     std::thread watcher([&] {
         for (int i = 0; i < 200 && !opened; ++i) {
-            HWND w = FindWindowW(L"#32768", nullptr);
-            if (w && IsWindowVisible(w)) {
+            if (HWND w = uitest::FindOwnVisible(L"#32768")) {
                 GetWindowRect(w, &popup);
                 opened = true;
                 // Choose the first item with the keyboard.
@@ -209,16 +208,16 @@ TEST_F(ShellTest, ReleasingOrMovingIsNoGesture)
     EXPECT_TRUE(PeekMessageW(&m, main.GetHwnd(), WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE));
     zentest::PumpMessages(30);
 
-    // Dragged away while held.
+    // Dragged away while held: a move beyond a few pixels is queued.
     uitest::PenDown(at);
-    INPUT move = {};
-    move.type = INPUT_MOUSE;
-    SetCursorPos(at.x + 40, at.y);
-    move.mi.dx = static_cast<LONG>((at.x + 40) * 65535.0 / 239);
-    move.mi.dy = static_cast<LONG>(at.y * 65535.0 / 319);
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &move, sizeof move);
+    PostMessageW(main.GetHwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(90, 50));
     EXPECT_EQ(0u, SHRecognizeGesture(&rg));
+    // A small wobble is still a hold.
+    PostMessageW(main.GetHwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(52, 51));
+    EXPECT_EQ(0u, SHRecognizeGesture(&rg));  // the far move is still queued first
+    zentest::PumpMessages(30);
+    PostMessageW(main.GetHwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(52, 51));
+    EXPECT_EQ(static_cast<DWORD>(GN_CONTEXTMENU), SHRecognizeGesture(&rg));
     uitest::PenUp(at);
 
     // Bad requests.
