@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "UiInput.h"
@@ -99,6 +100,21 @@ TEST(WndDispatch, CreateBindsAtCreateAndStoresTheHandleAfterwards)
     EXPECT_EQ(0, p->Create(L"ZenProbe", L"again", WS_POPUP, kPlace, nullptr, 0));
     EXPECT_EQ(hwnd, p->GetHwnd());
     EXPECT_EQ(1, p->creates);
+}
+
+TEST(WndDispatch, ClassNamesAreKeptAndUnregistered)
+{
+    Probe p;
+    const std::wstring longName(200, L'c');
+    EXPECT_EQ(1, p.RegisterWindowClass(longName.c_str(), 0, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(std::wstring(127, L'c'), p.ClassName());  // cut to the field
+    EXPECT_EQ(0, p.RegisterWindowClass(longName.c_str(), 0, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_EQ(1, p.Create(L"", WS_POPUP, kPlace, nullptr, 0));
+    EXPECT_EQ(0, p.UnregisterWindowClass());  // a window of the class still lives
+    p.Destroy();
+    EXPECT_EQ(1, p.UnregisterWindowClass());
+    EXPECT_EQ(0, p.Create(L"", WS_POPUP, kPlace, nullptr, 0));  // no such class any more
+    EXPECT_EQ(nullptr, CCeMToolkit::TakeObjectUnderCreation());
 }
 
 TEST(WndDispatch, CreateWithAnotherClassNameFails)
