@@ -94,11 +94,23 @@ BOOL WINAPI CeDevMgrStartHost(void)
     exe.erase(exe.find_last_of(L"\\/") + 1);
     exe += L"devmgr.exe";
     std::wstring cmd = L"\"" + exe + L"\"";
+    // The host outlives its starter: it must not hold the starter's output
+    // open (a test runner would wait for it), so its standard handles are NUL.
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                             OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    if (nul != INVALID_HANDLE_VALUE) {
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = si.hStdOutput = si.hStdError = nul;
+    }
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                        &pi))
+    BOOL started = CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, nul != INVALID_HANDLE_VALUE,
+                                  CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+    if (nul != INVALID_HANDLE_VALUE)
+        CloseHandle(nul);
+    if (!started)
         return FALSE;
     CloseHandle(pi.hThread);
     // Wait for it to answer, or for it to end (another one won the start).

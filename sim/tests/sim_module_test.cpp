@@ -164,7 +164,7 @@ TEST_F(SimModuleTest, DialledCallIsAnsweredByItselfAndRefusedWhenLocked)
 
 TEST_F(SimModuleTest, IncomingCallRingsWithCallerIdAndCarrier)
 {
-    module.SetRingTiming(80, 30, 2);
+    module.SetRingTiming(80, 30, 50);
     Take();
     module.Ring("0101234567");
     EXPECT_EQ(Take(), "\r\nRING\r\n\r\n*QRV*CNI: 0101234567\r\n");
@@ -260,12 +260,12 @@ TEST_F(SimModuleTest, EscapingFollowsTheTables)
 
 TEST_F(SimModuleTest, SlowAnswerHoldsTheEchoedLineFeedAndUnsolicitedCodes)
 {
-    module.SetResponseDelay(150);
+    module.SetResponseDelay(1000);
     Take();
     module.Receive("AT$PING?\r\n");
     module.SendUnsolicited("RING");
     EXPECT_EQ(Output(), "AT$PING?\r");
-    EXPECT_TRUE(WaitFor("\n\r\nRING\r\n"));
+    EXPECT_TRUE(WaitFor("\n\r\nRING\r\n", 5000));
     EXPECT_EQ(Take(), "AT$PING?\r\r\n4\r\n\r\nOK\r\n\n\r\nRING\r\n");
 
     module.SetResponseDelay(0);
@@ -284,12 +284,18 @@ TEST_F(SimModuleTest, RingBurstPulsesTheIndicator)
         lines.clear();
     }
     module.RingBurst(5, 40);
-    Sleep(400);
-    std::string said = Take();
-    size_t rings = 0;
-    for (size_t p = 0; (p = said.find("\r\nRING\r\n", p)) != std::string::npos; ++p)
-        ++rings;
-    EXPECT_EQ(rings, 5u);
+    auto rings = [this] {
+        std::string said = Output();
+        size_t n = 0;
+        for (size_t p = 0; (p = said.find("\r\nRING\r\n", p)) != std::string::npos; ++p)
+            ++n;
+        return n;
+    };
+    DWORD start = GetTickCount();
+    while ((rings() < 5 || (module.ModemStatus() & MS_RING_ON)) && GetTickCount() - start < 3000)
+        Sleep(10);
+    Sleep(50);
+    EXPECT_EQ(rings(), 5u);
     std::lock_guard<std::mutex> hold(lock);
     int rises = 0;
     DWORD previous = MS_CTS_ON | MS_DSR_ON;

@@ -246,8 +246,8 @@ TEST_F(SerialDriverTest, ReadTimeoutsAndPurge)
     later.join();
 
     // Purge: the receive queue empties, and a waiting read is let go.
-    link.Send(zenlink::kData, "stale");
     SetMask(EV_RXCHAR);
+    link.Send(zenlink::kData, "stale");
     DWORD ev = 0;
     EXPECT_TRUE(Ioctl(IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, &ev, sizeof ev));
     DWORD flags = PURGE_RXCLEAR;
@@ -369,8 +369,8 @@ TEST_F(SerialDriverTest, CloseAndDeinitReleaseWaitsAndLaterCallsFail)
 
 TEST_F(SerialDriverTest, LostLinkDropsTheLinesAndFailsWrites)
 {
-    link.Status(MS_CTS_ON | MS_DSR_ON);
     SetMask(EV_DSR);
+    link.Status(MS_CTS_ON | MS_DSR_ON);
     DWORD ev = 0, ms = 0;
     ASSERT_TRUE(Ioctl(IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, &ev, sizeof ev));
     link.Hang();
