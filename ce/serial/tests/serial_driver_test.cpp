@@ -367,6 +367,16 @@ TEST_F(SerialDriverTest, CloseAndDeinitReleaseWaitsAndLaterCallsFail)
     EXPECT_FALSE(Ioctl(IOCTL_SERIAL_GET_MODEMSTATUS, nullptr, 0, &events, 4));
 }
 
+TEST_F(SerialDriverTest, PowerUpIsAnEvent)
+{
+    auto PowerUp = reinterpret_cast<PFN_STREAM_POWERUP>(GetProcAddress(dll, "COM_PowerUp"));
+    SetMask(EV_POWER | EV_RXCHAR);
+    PowerUp(device);
+    DWORD ev = 0;
+    ASSERT_TRUE(Ioctl(IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, &ev, sizeof ev));
+    EXPECT_EQ(ev, DWORD(EV_POWER));
+}
+
 TEST_F(SerialDriverTest, LostLinkDropsTheLinesAndFailsWrites)
 {
     SetMask(EV_DSR);
@@ -393,6 +403,12 @@ TEST(SerialDriverInit, NoLinkOrNoSimulatorFailsInit)
               ERROR_SUCCESS);
     const wchar_t link[] = L"sim:nobody-serves-this";
     RegSetValueExW(k, L"Link", 0, REG_SZ, reinterpret_cast<const BYTE*>(link), sizeof link);
+    RegCloseKey(k);
+    EXPECT_EQ(Init(reinterpret_cast<DWORD_PTR>(key)), 0u);
+    // A host port that is not there fails the same way.
+    const wchar_t port[] = L"\\\\.\\COM97";
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+    RegSetValueExW(k, L"Link", 0, REG_SZ, reinterpret_cast<const BYTE*>(port), sizeof port);
     RegCloseKey(k);
     EXPECT_EQ(Init(reinterpret_cast<DWORD_PTR>(key)), 0u);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
