@@ -64,10 +64,10 @@ TEST(Fonts, GlyphCheckRejectsMissingCharacters)
 TEST(SystemControls, ShowHangulInEveryControlClass)
 {
     HINSTANCE inst = GetModuleHandleW(nullptr);
-    struct Spec {
+    struct ControlCase {
         const wchar_t* cls;
         DWORD style;
-    } specs[] = {
+    } cases[] = {
         {L"EDIT", WS_BORDER | ES_AUTOHSCROLL},
         {L"BUTTON", BS_PUSHBUTTON},
         {L"COMBOBOX", CBS_DROPDOWNLIST},
@@ -79,7 +79,7 @@ TEST(SystemControls, ShowHangulInEveryControlClass)
     ASSERT_NE(nullptr, parent);
     HFONT gui = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     int y = 0;
-    for (const auto& s : specs) {
+    for (const auto& s : cases) {
         HWND w = CreateWindowExW(0, s.cls, L"한글전화", WS_CHILD | WS_VISIBLE | s.style, 4, y, 200,
                                  s.style == CBS_DROPDOWNLIST ? 100 : 24, parent, nullptr, inst,
                                  nullptr);
