@@ -40,8 +40,10 @@ bool HostPortBackend::Start(SerialSink* sink)
                         FILE_FLAG_OVERLAPPED, nullptr);
     if (port_ == INVALID_HANDLE_VALUE)
         return false;
-    // Reads return at the first byte or after the poll interval.
-    COMMTIMEOUTS t{MAXDWORD, MAXDWORD, kPollMs, 0, 0};
+    // Reads return shortly after the bytes stop coming, or after the poll
+    // interval. (Wine never completes an overlapped read with the
+    // "first byte" time-outs, interval and multiplier MAXDWORD.)
+    COMMTIMEOUTS t{5, 0, kPollMs, 0, 0};
     SetCommTimeouts(port_, &t);
     if (!reader_.Start([this](HANDLE stop) { ReadLoop(stop); })) {
         Stop();
@@ -95,9 +97,11 @@ void HostPortBackend::ReadLoop(HANDLE stop)
         bool ok = ReadFile(port_, buf, sizeof buf, &got, &ov) != FALSE;
         if (!ok && GetLastError() == ERROR_IO_PENDING)
             ok = WaitIo(port_, ov, stop, got);
-        if (ok && got)
+        // Wine reports a read that timed out empty as ERROR_TIMEOUT.
+        bool idle = !ok && GetLastError() == ERROR_TIMEOUT;
+        if (got)
             sink_->OnReceive(buf, got);
-        else if (!ok)
+        else if (!ok && !idle)
             Sleep(kPollMs);  // a failing port is not spun on
     }
     CloseHandle(ev);
