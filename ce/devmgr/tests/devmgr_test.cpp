@@ -170,6 +170,27 @@ TEST_F(DevMgrTest, RingAndCarrierArriveAsEventsWithTheModemStatus)
     EXPECT_TRUE(CloseHandle(h));
 }
 
+TEST_F(DevMgrTest, AnotherProcessSeesRingAndCarrierThenTheCardGoing)
+{
+    std::wstring eventName = L"ZenTestWatch" + std::to_wstring(GetCurrentProcessId());
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    std::string output;
+    int code = -1;
+    std::thread child([&] { code = RunClient(L"watch " + card.PnpId() + L" " + eventName, output); });
+    ASSERT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
+    card.Module().Ring("0101234567");
+    Sleep(500);
+    ASSERT_TRUE(card.Remove());
+    child.join();
+    CloseHandle(ready);
+    EXPECT_EQ(code, 0);
+    char expected[128];
+    wsprintfA(expected, "events=%lx status=%lx\nwait failed %lu\nwrite 0 %lu\nclosed 1\n",
+              static_cast<DWORD>(EV_RING | EV_RLSD), static_cast<DWORD>(MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON),
+              static_cast<DWORD>(ERROR_DEVICE_REMOVED), static_cast<DWORD>(ERROR_DEVICE_REMOVED));
+    EXPECT_EQ(output, expected);
+}
+
 TEST_F(DevMgrTest, BlockedWaitOnOneThreadDoesNotStallWritesOnAnother)
 {
     HANDLE h = OpenPort(card.Name());

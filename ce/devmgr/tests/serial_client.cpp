@@ -1,6 +1,9 @@
 // Uses the module's port from a process of its own:
 //   serial_client at <PnP id> <command>   finds the port, sends the line, prints the reply
 //   serial_client hold <PnP id> <event>   opens the port, signals the event, waits to be killed
+//   serial_client watch <PnP id> <event>  signals the event, reports ring and carrier events
+//                                         with the modem status, then how calls fail once the
+//                                         card is gone
 #include <fcntl.h>
 #include <io.h>
 
@@ -28,6 +31,28 @@ int wmain(int argc, wchar_t** argv)
         DWORD events;
         for (;;)
             WaitCommEvent(h, &events, nullptr);
+    }
+    if (mode == L"watch") {
+        _setmode(_fileno(stdout), _O_BINARY);
+        HANDLE ev = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[3]);
+        if (!ev || !SetCommMask(h, EV_RING | EV_RLSD))
+            return 5;
+        SetEvent(ev);
+        DWORD seen = 0, events = 0, status = 0;
+        while ((seen & (EV_RING | EV_RLSD)) != (EV_RING | EV_RLSD) && WaitCommEvent(h, &events, nullptr))
+            seen |= events;
+        GetCommModemStatus(h, &status);
+        // The ring indicator may be between rings by now: carrier, DSR and CTS tell.
+        std::printf("events=%lx status=%lx\n", seen, status & (MS_RLSD_ON | MS_DSR_ON | MS_CTS_ON));
+        std::fflush(stdout);
+        while (WaitCommEvent(h, &events, nullptr)) {
+        }
+        std::printf("wait failed %lu\n", GetLastError());
+        DWORD n = 0;
+        BOOL wrote = WriteFile(h, "AT\r\n", 4, &n, nullptr);
+        std::printf("write %d %lu\n", wrote, wrote ? 0 : GetLastError());
+        std::printf("closed %d\n", CloseHandle(h));
+        return 0;
     }
     std::wstring wcmd = argv[3];
     std::string reply = porttest::Exchange(h, std::string(wcmd.begin(), wcmd.end()));
