@@ -82,6 +82,21 @@ void ActiveDevice::Deactivate()
         driver_.Unload();
 }
 
+void ActiveDevice::Power(bool on)
+{
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (removed_ || !context_)
+            return;
+        ++inFlight_;
+    }
+    if (on && driver_.PowerUp)
+        driver_.PowerUp(context_);
+    else if (!on && driver_.PowerDown)
+        driver_.PowerDown(context_);
+    Leave();
+}
+
 bool ActiveDevice::Enter(uint32_t session, DWORD_PTR& open, DWORD& error)
 {
     std::lock_guard<std::mutex> hold(lock_);

@@ -28,6 +28,9 @@ public:
     // driver, calls under way are waited for (a while), then Deinit.
     void Deactivate();
 
+    // Suspend (false) or resume (true) of the handheld.
+    void Power(bool on);
+
     const std::wstring& PnpId() const { return pnpId_; }
     const std::wstring& Name() const { return entry_.name; }
 

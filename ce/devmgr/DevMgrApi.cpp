@@ -173,4 +173,10 @@ BOOL WINAPI CeDevMgrRemoveCard(LPCWSTR pnpId)
     return Control(cedev::CtlRemove, pnpId, nullptr, reply);
 }
 
+BOOL WINAPI CeDevMgrSetPower(BOOL on)
+{
+    cedev::CtlReply reply;
+    return Control(on ? cedev::CtlPowerUp : cedev::CtlPowerDown, nullptr, nullptr, reply);
+}
+
 }  // extern "C"

@@ -65,6 +65,8 @@ enum CtlOp : uint32_t {
     CtlInsert,
     CtlRemove,
     CtlShutdown,
+    CtlPowerDown,
+    CtlPowerUp,
 };
 
 struct CtlRequest {

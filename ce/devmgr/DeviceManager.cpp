@@ -96,6 +96,13 @@ DWORD DeviceManager::Remove(const std::wstring& pnpId)
     return ERROR_SUCCESS;
 }
 
+void DeviceManager::Power(bool on)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    for (auto& d : devices_)
+        d->Power(on);
+}
+
 void DeviceManager::ServeControl(HANDLE pipe, HANDLE stop)
 {
     std::vector<BYTE> msg;
@@ -119,6 +126,10 @@ void DeviceManager::ServeControl(HANDLE pipe, HANDLE stop)
         }
         case CtlRemove:
             err = Remove(rq.pnpId);
+            break;
+        case CtlPowerDown:
+        case CtlPowerUp:
+            Power(rq.op == CtlPowerUp);
             break;
         case CtlShutdown:
             SetEvent(shutdown_);

@@ -26,6 +26,7 @@ public:
 
     DWORD Insert(const std::wstring& pnpId, const std::wstring& link, std::wstring& name);
     DWORD Remove(const std::wstring& pnpId);
+    void Power(bool on);
     // Signalled when a client asked the host process to end.
     HANDLE ShutdownEvent() const { return shutdown_; }
 

@@ -45,6 +45,10 @@ BOOL WINAPI CeDevMgrInsertCard(LPCWSTR pnpId, LPCWSTR link, LPWSTR name, DWORD n
 // de-initialised and its active key deleted. FALSE when that card is not in.
 BOOL WINAPI CeDevMgrRemoveCard(LPCWSTR pnpId);
 
+// The handheld suspends (FALSE) or resumes (TRUE): every active driver's
+// PowerDown or PowerUp entry point is called.
+BOOL WINAPI CeDevMgrSetPower(BOOL on);
+
 #ifdef __cplusplus
 }
 #endif

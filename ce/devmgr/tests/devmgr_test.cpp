@@ -280,6 +280,19 @@ TEST_F(DevMgrTest, AProcessThatDiesWithThePortOpenDoesNotLeaveItStuck)
     EXPECT_TRUE(CloseHandle(h));
 }
 
+TEST_F(DevMgrTest, ResumeReachesTheDriverAsAPowerEvent)
+{
+    HANDLE h = OpenPort(card.Name());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetCommMask(h, EV_POWER | EV_RING));
+    EXPECT_TRUE(CeDevMgrSetPower(FALSE));
+    EXPECT_TRUE(CeDevMgrSetPower(TRUE));
+    DWORD ev = 0;
+    ASSERT_TRUE(WaitCommEvent(h, &ev, nullptr));
+    EXPECT_EQ(ev, DWORD(EV_POWER));
+    EXPECT_TRUE(CloseHandle(h));
+}
+
 TEST_F(DevMgrTest, OtherPathsAndHandlesGoStraightToWin32)
 {
     wchar_t dir[MAX_PATH], file[MAX_PATH];
