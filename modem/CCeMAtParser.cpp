@@ -347,10 +347,7 @@ void CCeMAtParser::ApplyCallResult(int id, int ok)
     }
 }
 
-void CCeMAtParser::ParseBlockValues(int, int)
-{
-    // Status values and received messages are read by the derived link.
-}
+bool CCeMAtParser::IsOkLine(const char* line) { return EqualsOkIgnoringCase(line); }
 
 int CCeMAtParser::GetField(const char* line, int k, char* buf, int n)
 {

@@ -36,12 +36,19 @@ public:
     // at most n - 2 characters and a zero byte. Returns the offset in the
     // line where the field ended (its comma, or the end of the line).
     static int GetField(const char* line, int k, char* buf, int n);
+    // The line is "OK" in any letter case.
+    static bool IsOkLine(const char* line);
 
     void ResetFraming();
     void ForgetBlock();
     void ClearRowResults();
     // Call ended: no carrier, numbers and waiting-call counts cleared.
     void EndOfCall();
+
+    // Hands the held message records to the message window (count, first
+    // record), then clears the count and the message flags. 1 when records
+    // were held, else 0.
+    int DeliverRecords();
 
     // Read by the phone core while it handles the link's messages.
     volatile LONG CallState;
@@ -75,6 +82,12 @@ protected:
     // Values the block carries (status values, message records); the call
     // state changes of the answer, release and dial commands are made here.
     virtual void ParseBlockValues(int id, int ok);
+    // Status values of a query's lines / of a setting command's echo; both
+    // return 1 when the block held "OK".
+    int ParseQueryValues(int id, int ok);
+    int ParseSetValues(int id, int ok);
+    // One AT$SMSNEWMT line into the next record; 1 when a record was made.
+    int ParseMessageRecord(const char* line);
 
     static void CopyNumber(char* dst, const char* src);
 

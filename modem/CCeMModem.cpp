@@ -37,7 +37,8 @@ CCeMModem::CCeMModem()
       m_openCaller(0),
       m_settleMs(200),
       m_lastRingTick(0),
-      m_bRingSeen(false)
+      m_bRingSeen(false),
+      m_pollTick(0)
 {
 }
 

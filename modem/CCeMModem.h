@@ -28,6 +28,13 @@ public:
     int Close() override;
     void AfterOpen(BOOL success) override;
 
+    // Called by the phone core every second while the link is ready or
+    // locked: runs the pump and, when it sent nothing and no call is in
+    // progress, queries the signal every 30th and the battery every 60th
+    // such tick. Returns the pump's result.
+    int TimerTick();
+    int PollTickCount() const { return m_pollTick; }
+
     // Bytes the caller already holds from the module, outside any transaction.
     int WriteDirect(const char* text);
 
@@ -81,5 +88,6 @@ private:
     DWORD m_settleMs;
     DWORD m_lastRingTick;
     bool m_bRingSeen;
+    int m_pollTick;  // 1 to 65534, idle ticks only
     static LONG s_ringBurst;  // process-wide
 };

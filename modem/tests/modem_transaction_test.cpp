@@ -205,12 +205,13 @@ TEST_F(LinkTest, LockedModuleLocksTheLinkUntilRegistrationDrops)
     EXPECT_EQ(1, modem.CmdPing());  // a locked link still takes commands
     ASSERT_TRUE(log.WaitCount(WM_MODEM_RESULT, 1));
 
-    // Registration below 2 (as its query's reading reports it) unlocks.
+    // Registration below 2, read from its query's answer, unlocks.
     io.SetAnswer("AT$STSREG?", {"1"});
-    modem.Status.registration = 1;
     ASSERT_EQ(1, modem.CmdRegistration());
     ASSERT_TRUE(log.WaitCount(WM_MODEM_RESULT, 2));
-    EXPECT_EQ(LINK_READY, modem.LinkState);
+    EXPECT_EQ(1, modem.Status.registration);
+    // The link moves on once the result message has been handled.
+    EXPECT_TRUE(zentest::WaitUntil([&] { return modem.LinkState == LINK_READY; }, 2000));
     EXPECT_EQ(CALL_IDLE, modem.CallState);
 }
 
