@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Runs the phone: installs what is missing, builds, prepares the phone's own
-# Wine prefix and starts the phone in a 240 x 320 handheld screen on your
-# display. Without a display it starts a virtual one, saves a screenshot of the
+# Wine prefix, plugs the simulated module in (device manager and module
+# simulator) and starts the phone in a 240 x 320 handheld screen on your
+# display. In a terminal, the simulator's console then reads your commands
+# ("help"; "ring 0101234567" makes the phone ring; "quit" ends everything).
+# Without a display it starts a virtual one, saves a screenshot of the
 # handheld's screen and stops (ZEN_KEEP_RUNNING=1 keeps it running).
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
@@ -13,7 +16,9 @@ export WINEPREFIX="$build_dir/phone-prefix"
 "$ZEN_ROOT/scripts/setup-prefix.sh" "$WINEPREFIX"
 
 bin="$build_dir/bin"
-[ -f "$bin/Zentrika.exe" ] || die "Zentrika.exe was not built"
+for f in Zentrika.exe zensim.exe devmgr.exe Serial.dll wait-window.exe; do
+    [ -f "$bin/$f" ] || die "$f was not built"
+done
 
 xvfb_pid=
 headless=0
@@ -24,8 +29,10 @@ if [ -z "${DISPLAY:-}" ]; then
     note "no display found: started a virtual one on $DISPLAY"
 fi
 
+sim_in=
 cleanup() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
+    [ -n "$sim_in" ] && [ -p "$sim_in" ] && { pkill -f "sleep infinity" -P $$ 2>/dev/null; rm -f "$sim_in"; } || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -42,12 +49,35 @@ phone_pid=$!
 if ! wine_env "$WINE64" "$bin/wait-window.exe" "Norvale Zentrika" "Zentrika" 20000 </dev/null >/dev/null 2>&1; then
     die "the phone's window did not appear (see $build_dir/phone.log)"
 fi
+# The module: the simulator starts the device manager, registers the serial
+# driver for the card and inserts it.
+if [ "$headless" = 0 ] && [ -t 0 ]; then
+    note "the module simulator's console follows; type help, or quit to stop"
+    sim_in=/dev/stdin
+else
+    sim_in=$(mktemp -u)
+    mkfifo "$sim_in"
+    sleep infinity >"$sim_in" &
+fi
+
+
+if [ "$sim_in" = /dev/stdin ]; then
+    wine_env "$WINE64" "$bin/zensim.exe" || true
+    exit 0
+fi
+wine_env "$WINE64" "$bin/zensim.exe" <"$sim_in" >"$build_dir/zensim.log" 2>&1 &
+sim_pid=$!
+for i in $(seq 1 100); do
+    grep -q "type help" "$build_dir/zensim.log" 2>/dev/null && break
+    kill -0 "$sim_pid" 2>/dev/null || die "the module simulator ended (see $build_dir/zensim.log)"
+    sleep 0.1
+done
+note "module: $(head -n 1 "$build_dir/zensim.log")"
 shot="$build_dir/phone-screen.png"
 if command -v import >/dev/null; then
     import -display "$DISPLAY" -window root -crop 240x320+0+0 +repage "$shot" 2>/dev/null \
         && note "screenshot of the handheld's screen: $shot"
 fi
-
 if [ "$headless" = 1 ] && [ -z "${ZEN_KEEP_RUNNING:-}" ]; then
     note "headless run: stopping the phone (set ZEN_KEEP_RUNNING=1 to keep it running)"
     exit 0

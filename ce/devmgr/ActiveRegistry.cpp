@@ -139,7 +139,9 @@ bool CreateActiveEntry(const DriverEntry& driver, const std::wstring& pnpId, con
         wsprintfW(sub, L"%s\\%02d", kActive, nn);
         HKEY k;
         DWORD disposition = 0;
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, sub, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+        // Volatile, as on the device where the active list is rebuilt at boot:
+        // an entry never outlives the session, even when process ids repeat.
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, sub, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
                             &k, &disposition) != ERROR_SUCCESS)
             return false;
         if (disposition != REG_CREATED_NEW_KEY) {
