@@ -1,5 +1,6 @@
 // How fast CCeMpegDecoder decodes compared with a bare libmad loop over the same
 // file, and how long the player takes from Play to handing sound to the device.
+#include "bench/BenchClock.h"
 #include "audio/CCeMpegDecoder.h"
 #include "audio/CCeMpegThread.h"
 
@@ -11,17 +12,7 @@
 
 namespace {
 
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
+double Now() { return bench::NowSeconds(); }
 
 std::vector<unsigned char> ReadAll(const wchar_t* path)
 {

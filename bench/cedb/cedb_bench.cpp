@@ -1,6 +1,7 @@
 // Figures of the database engine: loading a 1,000-record database (in a
 // fresh process and again in the same one) and single record writes.
 //   wine-run.sh cedb_bench.exe
+#include "bench/BenchClock.h"
 #include <windows.h>
 
 #include <algorithm>
@@ -17,17 +18,9 @@ namespace {
 const wchar_t* kDb = L"Bench CALLLIST DB";
 constexpr CEPROPID kTime = 0x00010040;
 
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return t.QuadPart * 1000.0 / f.QuadPart;
-}
+double Now() { return bench::NowMs(); }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::Median;
 
 HANDLE OpenDb(CEPROPID sort) {
     CEGUID guid;

@@ -2,6 +2,7 @@
 // the categories and contacts caches, and NameByNumber over 5,000 contacts
 // answered from the index and, for comparison, by reading the database.
 //   wine-run.sh contacts_bench.exe
+#include "bench/BenchClock.h"
 #include <windows.h>
 
 #include <algorithm>
@@ -16,12 +17,7 @@ namespace {
 
 constexpr int kContacts = 5000;
 
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return t.QuadPart * 1000.0 / f.QuadPart;
-}
+double Now() { return bench::NowMs(); }
 
 struct Stats {
     double median, p99, max;

@@ -1,5 +1,6 @@
 // How fast the module's port is through the device manager: AT round trips,
 // ring event delivery and bulk writes, with the simulator in this process.
+#include "bench/BenchClock.h"
 #include <windows.h>
 
 #include <algorithm>
@@ -14,13 +15,7 @@
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+double Now() { return bench::NowMs(); }
 
 std::string ReadUntil(HANDLE h, const std::string& end)
 {

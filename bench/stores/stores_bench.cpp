@@ -1,6 +1,7 @@
 // Figures of the call stores: loading 1,000 calls, a filter pass, and the
 // rejected-number check against 500 entries.
 //   wine-run.sh stores_bench.exe
+#include "bench/BenchClock.h"
 #include <windows.h>
 
 #include <algorithm>
@@ -16,17 +17,9 @@
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return t.QuadPart * 1000.0 / f.QuadPart;
-}
+double Now() { return bench::NowMs(); }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+using bench::Median;
 
 double Max(const std::vector<double>& v) { return v.empty() ? 0 : *std::max_element(v.begin(), v.end()); }
 

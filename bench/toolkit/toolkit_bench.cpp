@@ -1,4 +1,5 @@
 // Window map operations at several fill levels, and a full item-list repaint.
+#include "bench/BenchClock.h"
 #include <windows.h>
 
 #include <cstdio>
@@ -10,13 +11,7 @@
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
+double Now() { return bench::NowSeconds(); }
 
 HWND Fake(int i) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x10000 + 2 * i)); }
 
