@@ -41,6 +41,17 @@ protected:
     void PlayEffect(LPCWSTR file) override { played.emplace_back(file); }
 };
 
+#ifdef ZEN_SKIN_DIR
+// A file of the installation image's skins, as Wine sees the build tree.
+inline std::wstring SkinFile(const wchar_t* skin, const wchar_t* file)
+{
+    std::wstring path = L"Z:";
+    for (const char* p = ZEN_SKIN_DIR; *p; ++p)
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+    return path + L"\\" + skin + L"\\" + file;
+}
+#endif
+
 inline std::wstring Shown(const CCeMWndLcd& lcd, bool messageLine)
 {
     wchar_t line[CCeMWndLcd::kLineLength];

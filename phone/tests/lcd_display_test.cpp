@@ -31,44 +31,6 @@ constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kGrey = 0xC0C0C0;
 constexpr COLORREF kTransparent = RGB(255, 128, 255);
 
-// The installation image's skin folder, as Wine sees the build tree.
-std::wstring SkinFile(const wchar_t* skin, const wchar_t* file)
-{
-    const char* unixPath = ZEN_SKIN_DIR;
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    return path + L"\\" + skin + L"\\" + file;
-}
-
-// A bitmap file's pixels, read on their own (not through the display).
-Image ReadBitmap(const std::wstring& path)
-{
-    Image img;
-    HBITMAP bmp = static_cast<HBITMAP>(
-        LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    if (!bmp)
-        return img;
-    BITMAP bm = {};
-    GetObjectW(bmp, sizeof bm, &bm);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = bm.bmWidth;
-    bi.bmiHeader.biHeight = -bm.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    img.width = bm.bmWidth;
-    img.height = bm.bmHeight;
-    img.pixels.resize(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
-    HDC dc = GetDC(nullptr);
-    GetDIBits(dc, bmp, 0, bm.bmHeight, img.pixels.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    DeleteObject(bmp);
-    for (auto& px : img.pixels)
-        px &= 0xFFFFFF;
-    return img;
-}
-
 // Where text of one colour was drawn inside `rect`: the ink's columns.
 struct Ink {
     int count = 0;
@@ -406,8 +368,8 @@ void ExpectBlank(const Image& shot, RECT rc)
 
 TEST_F(Display, EveryIndicatorPieceAtItsRectangle)
 {
-    const std::wstring path = SkinFile(L"default", L"LED.bmp");
-    const Image strip = ReadBitmap(path);
+    const std::wstring path = lcdtest::SkinFile(L"default", L"LED.bmp");
+    const Image strip = zentest::LoadBitmapFile(path);
     ASSERT_FALSE(strip.empty()) << "no LED.bmp in the installation image";
     ASSERT_EQ(1, lcd->LoadImage(path.c_str()));
     lcd->ShowMessage(L"", 0, -1);
@@ -457,7 +419,7 @@ TEST_F(Display, MissingOrBrokenStripDrawsNoIndicators)
     lcd->SetIndicator(CCeMWndLcd::kSlotBattery, 5, 1, CCeMWndLcd::kKindBattery);
     lcd->ShowMessage(L"스킨 없음", 0, -1);
 
-    ASSERT_EQ(1, lcd->LoadImage(SkinFile(L"default", L"LED.bmp").c_str()));
+    ASSERT_EQ(1, lcd->LoadImage(lcdtest::SkinFile(L"default", L"LED.bmp").c_str()));
     EXPECT_LT(zentest::CountPixels(Snap(L"strip_good"), {0, 0, 240, 14}, kWhite), 240 * 14);
 
     const struct {
@@ -489,9 +451,9 @@ TEST_F(Display, MissingOrBrokenStripDrawsNoIndicators)
 
 TEST_F(Display, BackgroundIsTheTopOfTheDialPad)
 {
-    const std::wstring source = SkinFile(L"default", L"DialPad.bmp");
+    const std::wstring source = lcdtest::SkinFile(L"default", L"DialPad.bmp");
     ASSERT_TRUE(CopyFileW(source.c_str(), L"lcd-DialPad.bmp", FALSE));
-    const Image pad = ReadBitmap(source);
+    const Image pad = zentest::LoadBitmapFile(source);
     ASSERT_GE(pad.height, 58);
     CCeMBitmap background;
     ASSERT_EQ(1, background.LoadFromFile(L"lcd-DialPad.bmp", 1));
