@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -471,6 +472,88 @@ TEST_F(Display, BackgroundIsTheTopOfTheDialPad)
     img = Snap(L"background_none");
     EXPECT_EQ(240 * 58, zentest::CountPixels(img, {0, 0, 240, 58}, kWhite));
     DeleteFileW(L"lcd-DialPad.bmp");
+}
+
+TEST_F(Display, IndicatorsAndTextOverTheSkinBackground)
+{
+    for (const wchar_t* skin : {L"default", L"type40"}) {
+        const std::wstring source = lcdtest::SkinFile(skin, L"DialPad.bmp");
+        ASSERT_TRUE(CopyFileW(source.c_str(), L"lcd-DialPad.bmp", FALSE));
+        const Image pad = zentest::LoadBitmapFile(source);
+        const Image strip = zentest::LoadBitmapFile(lcdtest::SkinFile(skin, L"LED.bmp"));
+        CCeMBitmap background;
+        ASSERT_EQ(1, background.LoadFromFile(L"lcd-DialPad.bmp", 1));
+        lcd->SetBackground(&background);
+        ASSERT_EQ(1, lcd->LoadImage(lcdtest::SkinFile(skin, L"LED.bmp").c_str()));
+        lcd->SetIndicator(CCeMWndLcd::kSlotAntenna, 4, 1, CCeMWndLcd::kKindAntenna);
+        lcd->SetIndicator(CCeMWndLcd::kSlotBattery, 3, 1, CCeMWndLcd::kKindBattery);
+        lcd->linkState = 8;
+        lcd->StartCallTimer();
+        lcd->Advance(75);
+        lcd->SetNumber(L"0212345678");
+        const Image img = Snap(std::wstring(L"skin_") + skin);
+        // Pieces over the picture: transparent pixels show the picture.
+        int mismatches = 0;
+        for (int y = 0; y < 11; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const uint32_t src = strip.At(64 + x, y);
+                const uint32_t want = src == zentest::FromColorRef(kTransparent) ? pad.At(5 + x, 3 + y) : src;
+                mismatches += img.At(5 + x, 3 + y) != want;
+            }
+        EXPECT_EQ(0, mismatches);
+        EXPECT_GT(FindInk(img, kMessageRect, kBlack, 60).count, 30);  // the call time
+        EXPECT_GT(FindInk(img, kNumberRect, kBlack, 60).count, 30);   // the number
+        lcd->SetBackground(nullptr);
+        lcd->StopCallTimer();
+        DeleteFileW(L"lcd-DialPad.bmp");
+    }
+}
+
+// Every change repaints what it changed: the window as it is after the
+// change equals the window painted afresh.
+TEST_F(Display, ChangesRepaintWhatTheyChange)
+{
+    ASSERT_EQ(1, lcd->LoadImage(lcdtest::SkinFile(L"default", L"LED.bmp").c_str()));
+    Snap(L"repaint_start");
+    SettingsBlock& s = manager->m_Settings;
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } steps[] = {
+        {"steady message", [&] { lcd->ShowMessage(L"처음 메시지", 0, -1); }},
+        {"blinking message", [&] { lcd->ShowMessage(L"깜박이는 메시지", 1, 4); }},
+        {"tick on", [&] { lcd->Tick(); }},
+        {"tick off", [&] { lcd->Tick(); }},
+        {"key", [&] { lcd->AppendKey(L'0', 0); }},
+        {"keys", [&] { lcd->AppendNumber(L"1012345678"); }},
+        {"backspace", [&] { lcd->Backspace(); }},
+        {"clear number", [&] { lcd->ClearNumber(); }},
+        {"banner", [&] { lcd->SetBanner(L"새 인사말"); }},
+        {"countdown end", [&] { lcd->Tick(), lcd->Tick(); }},
+        {"antenna", [&] { lcd->SetIndicator(CCeMWndLcd::kSlotAntenna, 2, 0, CCeMWndLcd::kKindAntenna); }},
+        {"call volume", [&] { lcd->SetIndicator(CCeMWndLcd::kSlotCallVolume, 3, 0, CCeMWndLcd::kKindCallVolume); }},
+        {"battery", [&] { lcd->SetIndicator(CCeMWndLcd::kSlotBattery, 1, 0, CCeMWndLcd::kKindBattery); }},
+        {"bell", [&] { s.nBellSource = 2, lcd->RepaintIndicator(CCeMWndLcd::kKindAlert); }},
+        {"silent", [&] { s.nBellSource = 0, lcd->RepaintIndicator(CCeMWndLcd::kKindAlert); }},
+        {"lock", [&] { s.bPhoneLocked = 1, lcd->RepaintIndicator(CCeMWndLcd::kKindLock); }},
+        {"messages", [&] { s.nNewMessages = 1, lcd->RepaintIndicator(CCeMWndLcd::kKindMessages); }},
+        {"call timer", [&] { lcd->linkState = 8, lcd->handledState = 8, lcd->StartCallTimer(); }},
+        {"call second", [&] { lcd->Advance(1), lcd->Tick(); }},
+        {"call end", [&] { lcd->linkState = 0x1001, lcd->StopCallTimer(); }},
+        {"missed call", [&] { lcd->AddMissedCall(); }},
+        {"missed cleared", [&] { lcd->ClearMissedCalls(); }},
+        {"colour", [&] { SendMessageW(lcd->GetHwnd(), WM_COMMAND, CCeMWndLcd::kMenuGreen, 0); }},
+        {"effect", [&] { SendMessageW(lcd->GetHwnd(), WM_COMMAND, CCeMWndLcd::kMenuNeon, 0); }},
+        {"clear message", [&] { lcd->ClearMessage(); }},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        UpdateWindow(lcd->GetHwnd());
+        zentest::PumpMessages(20);
+        const Image after = zentest::CaptureWindow(lcd->GetHwnd());
+        const Image fresh = Snap(L"repaint");
+        EXPECT_EQ(0.0, zentest::DifferentShare(after, fresh, {0, 0, 240, 58})) << step.what;
+    }
 }
 
 // The settings as stored, read by a store of their own.
