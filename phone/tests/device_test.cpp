@@ -20,6 +20,8 @@
 #include "phone/DisplayPower.h"
 #include "phone/NotificationLed.h"
 #include "phone/SystemVolume.h"
+#include "sim/SimConsole.h"
+#include "sim/SimModule.h"
 
 namespace {
 
@@ -231,6 +233,22 @@ TEST(NotificationLed, AnotherProcessSeesTheState)
     LedSet(0, kLedOff);
     LedSet(1, kLedOff);
     EXPECT_EQ(0x001u, ProbeState());
+}
+
+// The module simulator's console shows the handheld's LEDs and display.
+TEST(DisplayPowerTest, ConsoleStatusLineShowsTheHandheld)
+{
+    zen::sim::SimModule module;
+    zen::sim::SimConsole console(module, L"unused");
+    ASSERT_EQ(1, LedSet(0, kLedBlink));
+    EXPECT_NE(std::string::npos, console.Execute("status").find("\nhandheld: led 0=blink 1=off, display on"))
+        << console.Execute("status");
+    DisplayPower display;
+    ASSERT_EQ(1, display.DisplayOff());
+    LedSet(0, kLedOff);
+    EXPECT_NE(std::string::npos, console.Execute("status").find("handheld: led 0=off 1=off, display off"));
+    ASSERT_EQ(1, display.DisplayOn());
+    EXPECT_NE(std::string::npos, console.Execute("status").find("display on"));
 }
 
 // A window where the phone would be, counting the taps it gets.
