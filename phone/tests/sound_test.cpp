@@ -275,9 +275,9 @@ TEST_F(RingTest, ToneRepeatsWhileRingingAndStopsOnEachStopEvent)
         EXPECT_GE(restarts, 2);
         e.stop(*this);
         // Whatever was under way finishes; then nothing more starts.
-        WaitQuiet(1500);
+        WaitQuiet(1000);
         const int started = Count(203);
-        WaitQuiet(2500);
+        WaitQuiet(1500);
         EXPECT_EQ(started, Count(203));
         EXPECT_EQ(0, data.m_pRingPlayer->bBePlaying());
     }
