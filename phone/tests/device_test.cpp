@@ -331,6 +331,10 @@ TEST(DisplayPowerTest, OffDarkensTheScreenAndSwallowsTapsOnBringsItBack)
     const RECT screen = {0, 0, 240, 320};
     EXPECT_EQ(240 * 320, zentest::CountPixels(shot, screen, zentest::Rgb(0, 0, 0)));
 
+    // The phone raising itself does not light the screen.
+    SetWindowPos(phone.hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    zentest::PumpMessages(700);
+    EXPECT_EQ(dark, WindowFromPoint(POINT{120, 160}));
     Tap(120, 160);
     Tap(10, 300);
     EXPECT_EQ(1, phone.taps) << "taps on the dark screen reach nothing";
