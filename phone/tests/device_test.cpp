@@ -213,7 +213,8 @@ DWORD ProbeState()
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring probe(exe);
     probe = probe.substr(0, probe.find_last_of(L'\\') + 1) + L"device_state_probe.exe";
-    STARTUPINFOW si = {sizeof si};
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(probe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return 0xFFFFFFFF;

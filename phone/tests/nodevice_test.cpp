@@ -29,8 +29,6 @@ LRESULT CALLBACK OwnerProc(HWND h, UINT m, WPARAM wp, LPARAM lp)
     return DefWindowProcW(h, m, wp, lp);
 }
 
-int Count(int code) { return static_cast<int>(std::count(g_notices.begin(), g_notices.end(), code)); }
-
 TEST(NoSoundDevice, EverythingReturnsAndStaysQuiet)
 {
     HWAVEOUT out = nullptr;

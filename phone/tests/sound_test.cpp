@@ -234,9 +234,11 @@ TEST_F(RingTest, ChoiceInTheFourOrdersReachesTheDevice)
         EXPECT_EQ(c.source, PlayRingTone(data, c.number, c.category, path, MAX_PATH));
         EXPECT_TRUE(WaitFor(203, playing + 1));
         EXPECT_TRUE(WaitForCapture(c.heard, kToneSamples / 2));
-        for (uint8_t other : {kDefaultTone, kUserTone, kCategoryTone})
-            if (other != c.heard)
+        for (uint8_t other : {kDefaultTone, kUserTone, kCategoryTone}) {
+            if (other != c.heard) {
                 EXPECT_EQ(0u, CapturedCount(other));
+            }
+        }
         StopRingTone(data);
         EXPECT_TRUE(WaitFor(204));
         notices.clear();

@@ -422,8 +422,9 @@ TEST(RasStandIn, PppFilesQuoteWhatTheUserTyped)
     std::istringstream lines(chat);
     for (std::string line; std::getline(lines, line);) {
         std::vector<std::string> words;
-        if (!line.empty() && line[0] != '#')
+        if (!line.empty() && line[0] != '#') {
             EXPECT_TRUE(ChatWords(line, &words)) << line;
+        }
     }
     // Without dial parameters' password, none is written.
     ASSERT_EQ(0u, RasSetEntryDialParams(nullptr, &p, TRUE));
