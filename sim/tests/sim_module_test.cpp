@@ -2,6 +2,7 @@
 // its calls, texts and lines behave.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -342,6 +343,42 @@ TEST_F(SimModuleTest, ConsoleCommandsDriveTheModule)
     EXPECT_FALSE(console.QuitRequested());
     console.Execute("quit");
     EXPECT_TRUE(console.QuitRequested());
+}
+
+// A reply still going out when the module is destroyed finishes with the
+// module's state intact.
+TEST(SimModuleLifetime, DestructionWaitsForTheRunningAction)
+{
+    auto* module = new SimModule;
+    const DWORD mainThread = GetCurrentThreadId();
+    HANDLE inReply = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> destroying{false};
+    std::vector<std::string> seenDuring;
+    bool done = false;
+    module->SetSink(SimModule::Sink{
+        [&](const std::string&) {
+            if (GetCurrentThreadId() == mainThread)
+                return;  // the echo
+            if (done)
+                return;
+            SetEvent(inReply);
+            while (!destroying)
+                Sleep(1);
+            Sleep(200);  // the destructor runs meanwhile
+            seenDuring = module->Commands();
+            done = true;
+        },
+        nullptr,
+    });
+    module->PowerOn();
+    module->SetResponseDelay(50);
+    module->Receive("AT$PING?\r");
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(inReply, 2000));
+    destroying = true;
+    delete module;
+    CloseHandle(inReply);
+    EXPECT_TRUE(done);
+    EXPECT_EQ((std::vector<std::string>{"AT$PING?"}), seenDuring);
 }
 
 }  // namespace
