@@ -25,7 +25,7 @@
 namespace {
 
 const uint32_t kDefaultSeed = 20261207;
-const uint64_t kDefaultRounds = 5000;
+const uint64_t kDefaultRounds = 30000;
 
 struct FuzzSettings {
     uint32_t seed = kDefaultSeed;
