@@ -9,8 +9,8 @@ const DWORD kPurgeBuffers = PURGE_TXCLEAR | PURGE_RXCLEAR;  // 12
 const DWORD kPurgeAll = 15;
 const DWORD kProbeConnectedMs = 4000;
 const DWORD kProbePollMs = 500;
-// Every step of the open thread looks at the close flag at least this often
-// (the longest are platform calls), so close waits no longer than this.
+// The open thread looks at the close flag between its steps, the longest of
+// which are platform calls; one still running after this long is stuck.
 const DWORD kOpenThreadLimitMs = 3000;
 const DWORD kSettleStepMs = 20;
 const int kCallerIdId = 5;

@@ -25,7 +25,7 @@
 namespace {
 
 const uint32_t kDefaultSeed = 20261207;
-const uint64_t kDefaultRounds = 30000;
+const uint64_t kDefaultRounds = 100000;
 
 struct FuzzSettings {
     uint32_t seed = kDefaultSeed;
@@ -130,6 +130,9 @@ public:
     int lastId = -1;
     int lastOk = -1;
     uint64_t blocks = 0;
+    uint64_t records = 0;       // message records handed over
+    uint64_t readRequests = 0;  // new-message notices that ask for a read
+    uint64_t sentNotices = 0;
 
     void Put(GuardedBytes& guard, const std::string& bytes, std::mt19937& rng)
     {
@@ -201,6 +204,7 @@ protected:
         if (!fault.empty())
             return;
         if (msg == WM_MODEM_SMSSENT) {
+            ++sentNotices;
             if (w > 1 || l != 0)
                 fault = "sent notice " + std::to_string(w);
             return;
@@ -210,6 +214,7 @@ protected:
             return;
         }
         if (w == 0) {
+            ++readRequests;
             if (l != 0)
                 fault = "a read request with records";
             return;
@@ -219,6 +224,7 @@ protected:
             fault = "delivery of " + std::to_string(w) + " records";
             return;
         }
+        records += w;
         for (WPARAM i = 0; i < w && fault.empty(); ++i)
             fault = RecordFault(SmsRecords[i]);
     }
@@ -441,7 +447,7 @@ TEST(AtParserFuzz, MutatedModuleStreams)
     GuardedBytes guard;
     const DWORD start = GetTickCount();
     uint64_t round = 0;
-    uint64_t blocks = 0;
+    uint64_t blocks = 0, records = 0, readRequests = 0, sentNotices = 0;
     // A parser lives for a few rounds, as the link's does between opens.
     FuzzParser* parser = nullptr;
     std::string fault;
@@ -468,7 +474,10 @@ TEST(AtParserFuzz, MutatedModuleStreams)
             parser->fault = "more bytes cut than were fed";
         fault = parser->fault.empty() ? RecoveryCheck(*parser, guard, rng) : parser->fault;
         blocks += parser->blocks;
-        parser->blocks = 0;
+        records += parser->records;
+        readRequests += parser->readRequests;
+        sentNotices += parser->sentNotices;
+        parser->blocks = parser->records = parser->readRequests = parser->sentNotices = 0;
         if (!fault.empty()) {
             ADD_FAILURE() << fault << " (seed " << settings.seed << ", round " << round
                           << ", round seed " << seed << ", stream of " << stream.size()
@@ -478,7 +487,17 @@ TEST(AtParserFuzz, MutatedModuleStreams)
         }
     }
     delete parser;
-    EXPECT_GT(blocks, round) << "the streams hardly ever made a block";
+    // The streams reach every part of the parser, not only its noise path.
+    if (round >= 1000) {
+        EXPECT_GT(blocks, round) << "the streams hardly ever made a block";
+        EXPECT_GT(records, round / 20) << "few message records";
+        EXPECT_GT(readRequests, round / 20) << "few new-message notices";
+        EXPECT_GT(sentNotices, round / 20) << "few sent notices";
+    }
+    printf("at_parser: %llu blocks, %llu records, %llu read requests, %llu sent notices\n",
+           static_cast<unsigned long long>(blocks), static_cast<unsigned long long>(records),
+           static_cast<unsigned long long>(readRequests),
+           static_cast<unsigned long long>(sentNotices));
     printf("fuzz at_parser: rounds %llu seed %u\n", static_cast<unsigned long long>(round),
            settings.seed);
     fflush(stdout);

@@ -191,6 +191,9 @@ TEST_F(LinkTest, NumbersWithLineBreaksOrQuotesNeverReachTheWire)
     EXPECT_EQ(0, modem.SendTextMessage("011", "012\"\r\nATZ", "hi"));
     EXPECT_EQ(0, modem.SendTextMessage("011,012", nullptr, "hi"));
     EXPECT_EQ(0, modem.SendTextMessageW(L"011", L"012\x0D", L"hi"));
+    // Backspaces would edit the module's line back into another destination.
+    EXPECT_EQ(0, modem.SendTextMessage("011", nullptr,
+                                       (std::string(24, '\b') + "0199999999,4098,\"x").c_str()));
     zentest::PumpMessages(100);
     EXPECT_TRUE(io.CommandWrites().empty());
     EXPECT_EQ(0u, log.Count(WM_MODEM_SENT));
