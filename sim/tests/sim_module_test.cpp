@@ -132,7 +132,7 @@ TEST_F(SimModuleTest, DialLinePaddingDoesNotSpoilTheNextEcho)
 {
     module.SetAutoAnswer(-1);
     Take();
-    module.Receive(std::string("AT$ORI0101234567\r\n  \0\0", 24));
+    module.Receive(std::string("AT$ORI0101234567\r\n  \0\0", 22));
     EXPECT_EQ(Take(), "AT$ORI0101234567\r\r\nOK\r\n\n");
     EXPECT_EQ(module.Call(), SimModule::CallState::Dialing);
     EXPECT_EQ(Say("AT$CID?").substr(0, 9), "AT$CID?\r\r");
