@@ -25,7 +25,7 @@
 namespace {
 
 const uint32_t kDefaultSeed = 20261207;
-const uint64_t kDefaultRounds = 100000;
+const uint64_t kDefaultRounds = 50000;
 
 struct FuzzSettings {
     uint32_t seed = kDefaultSeed;

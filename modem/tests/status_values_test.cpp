@@ -107,16 +107,16 @@ TEST(StatusValues, DigitQueriesTakeTheFirstCharacter)
         p.Answer(row.echo, {});
         EXPECT_EQ(7, p.Status.*row.value) << row.echo;
     }
-    // The bell-setting row comes first and takes the bell type's echo: its
-    // letter is no digit, so the bell stays as it was.
+    // "AT$BELL" of the bell-setting row also fits the bell type's echoes;
+    // the longer fit wins, so the bell stays as it was and the bell type,
+    // a whole decimal number, is read.
     p.Answer("AT$BELLTYPE?", {"12"});
-    EXPECT_EQ(0x100D * 2 + 1, p.results.back());
-    EXPECT_EQ(7, p.Status.bell);
-    // The bell type itself is a whole decimal number.
-    p.BlockLines[0] = "12";
-    p.BlockLineCount = 1;
-    EXPECT_EQ(1, p.ParseQueryValues(36, 1));
+    EXPECT_EQ(36 * 2 + 1, p.results.back());
     EXPECT_EQ(12, p.Status.bellType);
+    EXPECT_EQ(7, p.Status.bell);
+    p.Answer("AT$BELLTYPE=3", {});
+    EXPECT_EQ(0x1025 * 2 + 1, p.results.back());
+    EXPECT_EQ(7, p.Status.bell);
 }
 
 TEST(StatusValues, NoOkEmptiesTextsAndMarksRegistration)
