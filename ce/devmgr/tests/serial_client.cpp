@@ -1,6 +1,8 @@
 // Uses the module's port from a process of its own:
 //   serial_client at <PnP id> <command>   finds the port, sends the line, prints the reply
 //   serial_client hold <PnP id> <event>   opens the port, signals the event, waits to be killed
+//   serial_client status <PnP id> <n>     opens a status handle, reads the modem status n
+//                                         times, prints how many reads worked
 //   serial_client watch <PnP id> <event>  signals the event, reports ring and carrier events
 //                                         with the modem status, then how calls fail once the
 //                                         card is gone
@@ -8,6 +10,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "PortHelpers.h"
 
@@ -19,6 +22,21 @@ int wmain(int argc, wchar_t** argv)
     std::wstring name = porttest::FindPort(argv[2]);
     if (name.empty())
         return 3;
+    if (mode == L"status") {
+        HANDLE h = CreateFileW(name.c_str(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return 4;
+        int n = _wtoi(argv[3]), worked = 0;
+        for (int i = 0; i < n; ++i) {
+            DWORD status = 0;
+            worked += GetCommModemStatus(h, &status) && (status & MS_DSR_ON) ? 1 : 0;
+            Sleep(5);
+        }
+        _setmode(_fileno(stdout), _O_BINARY);
+        std::printf("status %d of %d\n", worked, n);
+        std::fflush(stdout);
+        return CloseHandle(h) ? 0 : 6;
+    }
     HANDLE h = porttest::OpenPort(name);
     if (h == INVALID_HANDLE_VALUE)
         return 4;
