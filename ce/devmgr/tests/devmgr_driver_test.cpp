@@ -421,7 +421,12 @@ TEST(PipeServerTest, ListeningGoesOnAfterAnInstanceCouldNotBeMade)
         }
         return cedev::PipeCreateInstance(name, false);
     });
-    ASSERT_TRUE(server.Start(name, [](HANDLE pipe, HANDLE stop) {
+    // Handles are tied to the client's process id, which the server learns from the pipe.
+    std::atomic<ULONG> clientPid{0};
+    ASSERT_TRUE(server.Start(name, [&clientPid](HANDLE pipe, HANDLE stop) {
+        ULONG pid = 0;
+        if (GetNamedPipeClientProcessId(pipe, &pid))
+            clientPid = pid;
         std::vector<BYTE> msg;
         while (cedev::PipeRead(pipe, msg, stop))
             cedev::PipeWrite(pipe, msg.data(), static_cast<DWORD>(msg.size()), stop);
@@ -436,6 +441,7 @@ TEST(PipeServerTest, ListeningGoesOnAfterAnInstanceCouldNotBeMade)
         clients.push_back(c);
     }
     EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(clientPid.load(), GetCurrentProcessId());
     for (HANDLE c : clients)
         CloseHandle(c);
     EXPECT_TRUE(server.Stop());

@@ -314,6 +314,34 @@ TEST_F(DevMgrTest, AfterResumeTheCardIsInitialisedAgainAndItsPortOpensAnew)
     EXPECT_TRUE(CloseHandle(h));
 }
 
+TEST_F(DevMgrTest, AProcessCannotJoinAnotherProcesssHandle)
+{
+    HANDLE h = OpenPort(card.Name());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Exchange(h, "AT$VOL=5"), "AT$VOL=5\r\r\nOK\r\n\n");
+    std::string output;
+    ASSERT_EQ(RunClient(L"raw " + card.PnpId() + L" 3", output), 0) << output;
+    char expected[160];
+    wsprintfA(expected, "session 1 attach %lu write %lu\nsession 2 attach %lu write %lu\nsession 3 attach %lu write %lu\n",
+              DWORD(ERROR_ACCESS_DENIED), DWORD(ERROR_INVALID_HANDLE), DWORD(ERROR_INVALID_HANDLE),
+              DWORD(ERROR_INVALID_HANDLE), DWORD(ERROR_INVALID_HANDLE), DWORD(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(output, expected);
+    EXPECT_EQ(card.Module().Volume(), 5);
+    EXPECT_EQ(Exchange(h, "AT$PING?"), "AT$PING?\r\r\n4\r\n\r\nOK\r\n\n");
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST_F(DevMgrTest, ATextThatCameWhileTheCardWasOutIsAnnouncedToTheFirstOpener)
+{
+    ASSERT_TRUE(card.Remove());
+    card.Module().IncomingText("0101112222", "hi");
+    ASSERT_TRUE(card.Insert());
+    HANDLE h = OpenPort(card.Name());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(porttest::ReadUntil(h, "$NEWMT\r\n", 2000), "\r\n$NEWMT\r\n");
+    EXPECT_TRUE(CloseHandle(h));
+}
+
 TEST_F(DevMgrTest, SeveralProcessesUseThePortAtOnce)
 {
     // Four processes watch the lines with status handles while this one

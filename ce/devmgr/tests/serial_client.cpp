@@ -3,6 +3,8 @@
 //   serial_client hold <PnP id> <event>   opens the port, signals the event, waits to be killed
 //   serial_client status <PnP id> <n>     opens a status handle, reads the modem status n
 //                                         times, prints how many reads worked
+//   serial_client raw <PnP id> <n>        a client that does not open: tries to join sessions
+//                                         1 to n and write "AT$VOL=7" on them, prints the errors
 //   serial_client watch <PnP id> <event>  signals the event, reports ring and carrier events
 //                                         with the modem status, then how calls fail once the
 //                                         card is gone
@@ -11,6 +13,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ce/devmgr/DevProtocol.h"
+#include "ce/devmgr/PipeIo.h"
 
 #include "PortHelpers.h"
 
@@ -22,6 +30,36 @@ int wmain(int argc, wchar_t** argv)
     std::wstring name = porttest::FindPort(argv[2]);
     if (name.empty())
         return 3;
+    if (mode == L"raw") {
+        _setmode(_fileno(stdout), _O_BINARY);
+        int n = _wtoi(argv[3]);
+        for (int session = 1; session <= n; ++session) {
+            HANDLE pipe = cedev::PipeConnect(cedev::DevicePipeName(name), 2000);
+            if (pipe == INVALID_HANDLE_VALUE)
+                return 7;
+            cedev::DevRequest rq{};
+            rq.op = cedev::DevAttach;
+            rq.session = static_cast<uint32_t>(session);
+            std::vector<BYTE> reply;
+            cedev::DevReply attach{}, write{};
+            if (cedev::PipeTransact(pipe, &rq, sizeof rq, reply) && reply.size() >= sizeof attach)
+                std::memcpy(&attach, reply.data(), sizeof attach);
+            std::string msg(sizeof rq, '\0');
+            rq = cedev::DevRequest{};
+            rq.op = cedev::DevWrite;
+            rq.inSize = 10;
+            std::memcpy(&msg[0], &rq, sizeof rq);
+            msg += "AT$VOL=7\r\n";
+            if (cedev::PipeTransact(pipe, msg.data(), static_cast<DWORD>(msg.size()), reply) &&
+                reply.size() >= sizeof write)
+                std::memcpy(&write, reply.data(), sizeof write);
+            std::printf("session %d attach %lu write %lu\n", session, static_cast<unsigned long>(attach.error),
+                        static_cast<unsigned long>(write.ok ? 0 : write.error));
+            CloseHandle(pipe);
+        }
+        std::fflush(stdout);
+        return 0;
+    }
     if (mode == L"status") {
         HANDLE h = CreateFileW(name.c_str(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (h == INVALID_HANDLE_VALUE)
