@@ -92,7 +92,11 @@ void ActiveDevice::Deactivate()
         inFlight_ += static_cast<int>(open.size());
         changed_.notify_all();
     }
-    // Closing in the driver releases calls blocked on those handles (waits, reads).
+    // A driver that can be told the card is gone hears it before its handles
+    // close (it then does not talk to a line that is no longer there);
+    // closing in the driver releases calls blocked on those handles.
+    if (driver_.PreDeinit)
+        driver_.PreDeinit(context_);
     for (DWORD_PTR h : open)
         driver_.Close(h);
     bool stuck;

@@ -9,6 +9,8 @@
 
 #include "CardFixture.h"
 #include "PortHelpers.h"
+#include "ce/devmgr/PipeServer.h"
+#include "ce/serial/LinkProtocol.h"
 
 namespace {
 
@@ -362,6 +364,101 @@ TEST_F(DevMgrTest, SeveralProcessesUseThePortAtOnce)
         EXPECT_EQ(outputs[i], "status 40 of 40\n");
     }
     EXPECT_EQ(Exchange(h, "AT$PING?"), "AT$PING?\r\r\n4\r\n\r\nOK\r\n\n");
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+// A card whose module has stopped taking bytes off the line.
+class StuckCard {
+public:
+    StuckCard()
+        : pnpId_(L"ZenTest_Stuck_Card-" + std::to_wstring(GetCurrentProcessId())),
+          link_(L"devmgrstuck" + std::to_wstring(GetCurrentProcessId()))
+    {
+    }
+    ~StuckCard()
+    {
+        CeDevMgrRemoveCard(pnpId_.c_str());
+        server_.Stop();
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Drivers\\PCMCIA\\" + pnpId_).c_str());
+    }
+    bool Insert()
+    {
+        if (!server_.Start(zenlink::LinkPipeName(link_), [](HANDLE, HANDLE stop) { WaitForSingleObject(stop, INFINITE); },
+                           true) ||
+            !CeDevMgrRegisterDriver(pnpId_.c_str(), L"Serial.dll", L"COM"))
+            return false;
+        wchar_t name[16] = L"";
+        if (!CeDevMgrInsertCard(pnpId_.c_str(), (L"sim:" + link_).c_str(), name, 16))
+            return false;
+        name_ = name;
+        return true;
+    }
+    const std::wstring& PnpId() const { return pnpId_; }
+    const std::wstring& Name() const { return name_; }
+
+private:
+    std::wstring pnpId_, link_, name_;
+    cedev::PipeServer server_;
+};
+
+// More than the line holds while no one reads it.
+constexpr DWORD kStuckWrite = 256 * 1024;
+
+TEST_F(DevMgrTest, AModuleThatStopsReadingHoldsUpNeitherWriteTimeOutsNorCloseNorRemoval)
+{
+    StuckCard stuck;
+    ASSERT_TRUE(stuck.Insert());
+    HANDLE h = OpenPort(stuck.Name());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::string data(kStuckWrite, 'w');
+    // With a write time-out the write comes back short.
+    COMMTIMEOUTS t{MAXDWORD, 0, 0, 0, 300};
+    ASSERT_TRUE(SetCommTimeouts(h, &t));
+    std::atomic<int> result{-1};
+    std::atomic<DWORD> written{0};
+    std::thread writer([&] {
+        DWORD n = 0;
+        result = WriteFile(h, data.data(), kStuckWrite, &n, nullptr) ? 1 : 0;
+        written = n;
+    });
+    DWORD start = GetTickCount();
+    while (result < 0 && GetTickCount() - start < 3000)
+        Sleep(5);
+    EXPECT_EQ(result.load(), 1) << "the write ignored its time-out";
+    EXPECT_LT(written.load(), kStuckWrite);
+    // Without one it waits, but closing the port ends it at once.
+    t.WriteTotalTimeoutConstant = 0;
+    ASSERT_TRUE(SetCommTimeouts(h, &t));
+    std::atomic<int> second{-1};
+    std::thread blocked([&] {
+        DWORD n = 0;
+        second = WriteFile(h, data.data(), kStuckWrite, &n, nullptr) ? 1 : 0;
+    });
+    Sleep(300);
+    EXPECT_EQ(second.load(), -1);
+    start = GetTickCount();
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    writer.join();
+    blocked.join();
+    EXPECT_NE(second.load(), -1);
+
+    // The same with the card pulled instead: the driver lets go of the line first.
+    h = OpenPort(stuck.Name());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    second = -1;
+    std::thread pulled([&] {
+        DWORD n = 0;
+        second = WriteFile(h, data.data(), kStuckWrite, &n, nullptr) ? 1 : 0;
+    });
+    Sleep(300);
+    EXPECT_EQ(second.load(), -1);
+    start = GetTickCount();
+    EXPECT_TRUE(CeDevMgrRemoveCard(stuck.PnpId().c_str()));
+    EXPECT_LT(GetTickCount() - start, 500u);
+    EXPECT_EQ(porttest::FindPort(stuck.PnpId()), L"");
+    pulled.join();
+    EXPECT_EQ(second.load(), 0);
     EXPECT_TRUE(CloseHandle(h));
 }
 

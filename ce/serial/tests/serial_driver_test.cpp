@@ -513,6 +513,30 @@ TEST_F(SerialDriverTest, DeinitEndsAStuckWriteAtOnce)
     EXPECT_TRUE(settled);
 }
 
+TEST_F(SerialDriverTest, PreDeinitLetsGoOfTheLineBeforeTheHandlesClose)
+{
+    auto PreDeinit = reinterpret_cast<PFN_STREAM_PREDEINIT>(reinterpret_cast<void*>(GetProcAddress(dll, "COM_PreDeinit")));
+    ASSERT_NE(PreDeinit, nullptr);
+    ASSERT_TRUE(link.WaitLines(zenlink::kDtr | zenlink::kRts));
+    SetMask(EV_RING);
+    std::atomic<DWORD> events{0};
+    std::atomic<int> ok;
+    std::thread waiter = WaitAsync(events, ok);
+    Sleep(30);
+    EXPECT_TRUE(PreDeinit(device));
+    EXPECT_TRUE(Within(ok, 2000));
+    waiter.join();
+    EXPECT_EQ(ok.load(), 0);
+    EXPECT_EQ(Write(port, "AT\r\n", 4), static_cast<DWORD>(-1));
+    // The handle still closes, and no line change goes down a line that is gone.
+    EXPECT_TRUE(Close(port));
+    port = 0;
+    Sleep(100);
+    EXPECT_TRUE(link.WaitLines(zenlink::kDtr | zenlink::kRts, 0));
+    EXPECT_TRUE(Deinit(device));
+    device = 0;
+}
+
 TEST(SerialDriverInit, NoLinkOrNoSimulatorFailsInit)
 {
     HMODULE dll = LoadLibraryW(L"Serial.dll");
