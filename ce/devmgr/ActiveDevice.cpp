@@ -16,6 +16,8 @@ namespace {
 constexpr DWORD kQuietMs = 200;
 constexpr DWORD kDrainMs = 2000;
 constexpr DWORD kStopMs = 500;
+// How long an open waits for the driver's Init to return.
+constexpr DWORD kInitWaitMs = 5000;
 
 bool NewKey(uint8_t* key)
 {
@@ -40,6 +42,11 @@ ActiveDevice::~ActiveDevice()
 DWORD ActiveDevice::Activate(const DriverEntry& driver)
 {
     std::lock_guard<std::mutex> serial(activation_);
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (removed_)
+            return ERROR_DEVICE_REMOVED;  // the card went before its driver came
+    }
     if (!driver_.Load(driver.dll, driver.prefix))
         return ERROR_MOD_NOT_FOUND;
     if (!CreateActiveEntry(driver, pnpId_, link_, hnd_, entry_)) {
@@ -83,9 +90,11 @@ void ActiveDevice::Deactivate()
     std::vector<DWORD_PTR> open;
     {
         std::lock_guard<std::mutex> hold(lock_);
-        if (removed_ || !ready_)
+        if (removed_)
             return;
-        removed_ = true;
+        removed_ = true;  // also keeps a later Activate from starting
+        if (!ready_)
+            return;
         for (auto& s : sessions_)
             open.push_back(s.second.open);
         sessions_.clear();
@@ -221,8 +230,13 @@ void ActiveDevice::HandleOpen(const DevRequest& rq, Connection& c, DevReply& rp,
         return;
     }
     {
+        // An open during Init waits for it, a while: an Init that opens its
+        // own device and waits for that open gets an error, not a deadlock.
         std::unique_lock<std::mutex> hold(lock_);
-        changed_.wait(hold, [this] { return ready_ || removed_; });
+        if (!changed_.wait_for(hold, std::chrono::milliseconds(kInitWaitMs), [this] { return ready_ || removed_; })) {
+            err = ERROR_NOT_READY;
+            return;
+        }
         if (removed_) {
             err = ERROR_DEVICE_REMOVED;
             return;

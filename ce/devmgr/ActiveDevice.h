@@ -28,7 +28,7 @@ public:
     ActiveDevice& operator=(const ActiveDevice&) = delete;
 
     // Loads the driver, writes the active key, starts serving and calls Init
-    // (opens that arrive meanwhile wait for it). On failure returns the error
+    // (opens that arrive meanwhile wait for it, up to 5 s). On failure returns the error
     // code, with nothing left behind.
     DWORD Activate(const DriverEntry& driver);
     // Card removal: every open handle fails from now on and is closed in the
