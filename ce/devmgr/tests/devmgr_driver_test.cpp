@@ -408,6 +408,71 @@ TEST_F(DriverTest, OversizedAndMalformedRequestsDropTheConnectionWithoutBufferin
     EXPECT_EQ(Stats().late, 0);
 }
 
+// One side of a device pipe, served by hand: answers each request with `rp`
+// (and `data`) until the client goes.
+void AnswerAll(HANDLE pipe, cedev::DevReply rp, const std::string& data = std::string())
+{
+    BYTE buf[sizeof(cedev::DevRequest) + 64];
+    DWORD got = 0;
+    while (ReadFile(pipe, buf, sizeof buf, &got, nullptr)) {
+        cedev::DevRequest rq;
+        std::memcpy(&rq, buf, sizeof rq);
+        if (rq.op == cedev::DevWrite)
+            rp.value = rq.inSize;
+        rp.outSize = static_cast<uint32_t>(data.size());
+        std::string reply(reinterpret_cast<const char*>(&rp), sizeof rp);
+        reply += data;
+        DWORD put = 0;
+        WriteFile(pipe, reply.data(), static_cast<DWORD>(reply.size()), &put, nullptr);
+    }
+}
+
+TEST(DeviceClientTest, ADevicePipeThatStaysBusyFailsOneCallButDoesNotRemoveTheHandle)
+{
+    // A device whose pipe has no free instance for a while: its one
+    // instance carries the handle's open, and the second comes late.
+    std::wstring name = cedev::DevicePipeName(L"ZZT9:");
+    auto instance = [&] {
+        return CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                                PIPE_UNLIMITED_INSTANCES, 65536, 65536, 0, nullptr);
+    };
+    HANDLE primary = instance();
+    ASSERT_NE(primary, INVALID_HANDLE_VALUE);
+    cedev::DevReply opened{};
+    opened.ok = 1;
+    opened.value = 1;
+    std::thread owner([&] {
+        ConnectNamedPipe(primary, nullptr);
+        AnswerAll(primary, opened, std::string(cedev::kKeySize, '\0'));
+    });
+    HANDLE h = CreateFileW(L"ZZT9:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD n = 0;
+    SetLastError(0);
+    EXPECT_FALSE(WriteFile(h, "x", 1, &n, nullptr));  // waits 5 s for an instance
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_BUSY));
+
+    HANDLE second = instance();
+    ASSERT_NE(second, INVALID_HANDLE_VALUE);
+    cedev::DevReply fine{};
+    fine.ok = 1;
+    std::thread worker([&] {
+        ConnectNamedPipe(second, nullptr);
+        AnswerAll(second, fine);
+    });
+    EXPECT_TRUE(WriteFile(h, "xy", 2, &n, nullptr)) << GetLastError();
+    EXPECT_EQ(n, 2u);
+    EXPECT_TRUE(CloseHandle(h));
+    // Should the second instance still wait for its client, this one ends it.
+    HANDLE poke = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (poke != INVALID_HANDLE_VALUE)
+        CloseHandle(poke);
+    owner.join();
+    worker.join();
+    CloseHandle(primary);
+    CloseHandle(second);
+}
+
 TEST(PipeServerTest, ListeningGoesOnAfterAnInstanceCouldNotBeMade)
 {
     std::wstring name = L"\\\\.\\pipe\\ZenTestListen" + std::to_wstring(GetCurrentProcessId());
