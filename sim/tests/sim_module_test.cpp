@@ -321,6 +321,40 @@ TEST_F(SimModuleTest, PoweredOffModuleIsSilent)
     EXPECT_EQ(Block(Say("AT$BATT?")).back(), "OK");
 }
 
+TEST_F(SimModuleTest, UnreadTextsAreAnnouncedOnceTheHandheldListensAfterPowerOn)
+{
+    // Nothing unread: nothing to announce.
+    module.PowerOff();
+    module.PowerOn();
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Take(), "");
+
+    // A text that came while the card was out.
+    module.PowerOff();
+    module.IncomingText("0101112222", "hi");
+    EXPECT_EQ(Take(), "");
+    module.PowerOn();
+    EXPECT_EQ(Take(), "");  // no one listens yet
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Take(), "\r\n$NEWMT\r\n");
+    // Once per power-on.
+    module.SetControlLines(false, false);
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Take(), "");
+
+    // Still unread at the next power-on, even when DTR was left high.
+    module.PowerOff();
+    module.PowerOn();
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Take(), "\r\n$NEWMT\r\n");
+    // Read: no announcement after that.
+    EXPECT_EQ(Block(Say("AT$SMSNEWMT0?")).back(), "OK");
+    module.PowerOff();
+    module.PowerOn();
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Take(), "");
+}
+
 TEST_F(SimModuleTest, ConsoleCommandsDriveTheModule)
 {
     zen::sim::SimConsole console(module, L"sim:none");
