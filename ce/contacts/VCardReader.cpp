@@ -225,13 +225,39 @@ bool DialableNumber(std::wstring& text, std::wstring& why) {
         if (params != std::wstring::npos) text = text.substr(0, params);
         text = Trim(text);
     }
+    // An extension or a pause written as a word ("x12", "ext. 12", "p12")
+    // becomes the dialling pause ','.
+    std::wstring number;
+    for (size_t i = 0; i < text.size();) {
+        size_t j = i;
+        while (j < text.size() && (iswalpha(text[j]) || (text[j] == L'.' && j > i))) ++j;
+        if (j == i) {
+            number += text[i++];
+            continue;
+        }
+        std::wstring word;
+        for (size_t k = i; k < j; ++k) word += static_cast<wchar_t>(towlower(text[k]));
+        size_t next = j;
+        while (next < text.size() && text[next] == L' ') ++next;
+        bool afterNumber = !Trim(number).empty();
+        bool beforeDigit = next < text.size() && text[next] >= L'0' && text[next] <= L'9';
+        if (!(afterNumber && beforeDigit) ||
+            (word != L"x" && word != L"ext" && word != L"ext." && word != L"extension" && word != L"p" && word != L"w")) {
+            why = L"is not a phone number";
+            return false;
+        }
+        while (!number.empty() && number.back() == L' ') number.pop_back();
+        number += L',';
+        i = next;
+    }
+    text = number;
     bool digit = false;
     for (wchar_t c : text) {
         if (c >= L'0' && c <= L'9') {
             digit = true;
             continue;
         }
-        if (wcschr(L"+-()./*# ", c) && c) continue;
+        if (wcschr(L"+-()./*#, ", c) && c) continue;
         why = L"is not a phone number";
         return false;
     }
@@ -242,7 +268,7 @@ bool DialableNumber(std::wstring& text, std::wstring& why) {
     return true;
 }
 
-// Digits, '*' and '#' only: two ways of writing one number look the same.
+// Digits, '+', '*' and '#' only: two ways of writing one number look the same.
 std::wstring DigitsOf(const std::wstring& number) {
     std::wstring d;
     for (wchar_t c : number)
@@ -551,7 +577,8 @@ private:
         inCard_ = false;
         AssignNumbers();
         bool anyNumber = !card_.numbers[0].empty() || !card_.numbers[1].empty() || !card_.numbers[2].empty();
-        if (card_.formatted.empty()) card_.formatted = ComposeDisplayName(card_.family, card_.given);
+        if (card_.formatted.empty())
+            card_.formatted = Limited(ComposeDisplayName(card_.family, card_.given), kMaxNameChars, card_.line, L"name");
         if (card_.formatted.empty()) card_.formatted = Limited(nickname_, kMaxNameChars, card_.line, L"nickname");
         if (card_.formatted.empty()) card_.formatted = Limited(org_, kMaxNameChars, card_.line, L"organisation");
         if (card_.formatted.empty() && !anyNumber) {

@@ -68,6 +68,13 @@ TEST(VCardNumbers, OnlyNumbersAreStored) {
     EXPECT_TRUE(Mentions(r.messages, L"mailto:"));
     EXPECT_TRUE(Mentions(r.messages, L"ask at the desk"));
     EXPECT_TRUE(Mentions(r.messages, L"has no digits"));
+    // Extensions and pauses written as words become dialling pauses.
+    vcard::ParseResult x = One("FN:X\r\nTEL;TYPE=WORK:+1 (555) 123-4567 x89\r\nTEL;TYPE=HOME:02-555 ext. 7\r\n"
+                               "TEL;TYPE=CELL:010p1234\r\nTEL:555 extra\r\n");
+    EXPECT_EQ(x.contacts[0].numbers[vcard::kOffice], L"+1 (555) 123-4567,89");
+    EXPECT_EQ(x.contacts[0].numbers[vcard::kHome], L"02-555,7");
+    EXPECT_EQ(x.contacts[0].numbers[vcard::kMobile], L"010,1234");
+    EXPECT_TRUE(Mentions(x.messages, L"555 extra is not a phone number"));
     // A card whose only "number" is an address is no contact at all.
     vcard::ParseResult e = One("TEL:sip:x@example.invalid\r\n");
     EXPECT_TRUE(e.contacts.empty());
@@ -111,6 +118,14 @@ TEST(VCardNames, EveryCardGetsTheBestNameItHas) {
     EXPECT_EQ(r.contacts[9].formatted, L"Fallback Inc");
     EXPECT_TRUE(Mentions(r.messages, L"unknown character set X-NOSUCH"));
     EXPECT_EQ(r.messages.size(), 1u);
+}
+
+TEST(VCardNames, ANameMadeOfLongPartsIsCutToWhatThePhoneKeeps) {
+    vcard::ParseResult r = One("N:" + std::string(200, 'F') + ";" + std::string(200, 'G') + "\r\nTEL:1\r\n");
+    ASSERT_EQ(r.contacts.size(), 1u);
+    EXPECT_EQ(r.contacts[0].formatted.size(), vcard::kMaxNameChars);
+    EXPECT_EQ(r.contacts[0].formatted.substr(0, 201), std::wstring(200, L'G') + L" ");
+    EXPECT_TRUE(Mentions(r.messages, L"name longer than 255 characters cut"));
 }
 
 TEST(VCardNames, CharacterSetNames) {

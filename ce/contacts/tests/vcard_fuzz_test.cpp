@@ -149,7 +149,7 @@ void CheckContact(const vcard::Contact& c) {
         EXPECT_LE(n.size(), vcard::kMaxNumberChars);
         bool digit = false;
         for (wchar_t ch : n) {
-            ASSERT_TRUE((ch >= L'0' && ch <= L'9') || wcschr(L"+-()./*# ", ch)) << "not a number: " << vcard::ToUtf8(n);
+            ASSERT_TRUE((ch >= L'0' && ch <= L'9') || wcschr(L"+-()./*#, ", ch)) << "not a number: " << vcard::ToUtf8(n);
             digit = digit || (ch >= L'0' && ch <= L'9');
         }
         EXPECT_TRUE(n.empty() || digit);
