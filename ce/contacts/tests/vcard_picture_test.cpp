@@ -7,6 +7,7 @@
 #include "ce/contacts/VCard.h"
 #include "ce/contacts/VCardPicture.h"
 #include "ce/contacts/VCardText.h"
+#include "stores/BitmapFile.h"
 
 namespace {
 
@@ -52,6 +53,16 @@ TEST(VCardPicture, JpegPngAndGifBecomeSmallBitmaps) {
         EXPECT_TRUE(Near(BitmapPixel(bmp, 2, c.wantH / 2), 0xFF0000, c.tolerance)) << c.line;
         EXPECT_TRUE(Near(BitmapPixel(bmp, c.wantW - 3, c.wantH / 2), 0x0000FF, c.tolerance)) << c.line;
         EXPECT_TRUE(Near(BitmapPixel(bmp, c.wantW / 2 - 2, 1), 0xFF0000, c.tolerance)) << c.line;
+        // The phone makes its picture from exactly these bytes.
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP shown = BitmapFromFileBytes(dc, bmp.data(), static_cast<DWORD>(bmp.size()));
+        BITMAP info{};
+        ASSERT_NE(shown, nullptr) << c.line;
+        GetObjectW(shown, sizeof info, &info);
+        EXPECT_EQ(info.bmWidth, c.wantW);
+        EXPECT_EQ(info.bmHeight, c.wantH);
+        DeleteObject(shown);
+        DeleteDC(dc);
     }
 }
 
