@@ -118,7 +118,7 @@ public:
             for (const std::wstring& name : c->categories) {
                 if (bits_.count(name) || std::find(names.begin(), names.end(), name) != names.end()) continue;
                 while (taken.count(next)) ++next;
-                if (next > 0x7FFF) return;  // no bit left: BitOf reports each
+                if (next > 0x7FFF) continue;  // no bit left: the contact's message says so
                 names.push_back(name);
                 bits.push_back(next);
                 taken.insert(next);

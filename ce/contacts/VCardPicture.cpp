@@ -12,7 +12,7 @@ namespace {
 
 // Above this the picture is refused rather than decoded.
 constexpr UINT kMaxSourceSide = 20000;
-constexpr unsigned long long kMaxSourcePixels = 50ull * 1000 * 1000;
+constexpr unsigned long long kMaxSourcePixels = 30ull * 1000 * 1000;
 // Rows decoded at a time, so a large picture never sits whole in memory.
 constexpr UINT kStripRows = 64;
 

@@ -1,7 +1,10 @@
 // Many new records in one call: all of them or none, each checked as a
 // single write is, and read back from the file like any other records.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -122,4 +125,72 @@ TEST_F(CeDbBatch, ABatchBeyondTheRecordLimitIsRefusedWhole) {
     CloseHandle(h);
 }
 
+// The other process: batches of 100 records, each record holding its
+// batch's number, until it is killed.
+int RunBatchWriter(const wchar_t* db, int firstBatch) {
+    HANDLE h = Open(db);
+    if (h == INVALID_HANDLE_VALUE) return 2;
+    for (int batch = firstBatch; batch < firstBatch + 400; ++batch) {
+        std::vector<CEPROPVAL> values(100);
+        std::vector<CEPROPVAL*> pointers(100);
+        std::vector<WORD> counts(100, 1);
+        for (int i = 0; i < 100; ++i) {
+            values[i] = I4(1, batch);
+            pointers[i] = &values[i];
+        }
+        if (!CeWriteNewRecords(h, 100, counts.data(), pointers.data(), nullptr)) return 3;
+    }
+    CloseHandle(h);
+    return 0;
+}
+
+std::wstring SelfPath() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+TEST_F(CeDbBatch, AKilledWriterLeavesWholeBatchesOnly) {
+    Create(L"Killed");
+    int nextBatch = 0;
+    for (int round = 0; round < 4; ++round) {
+        std::wstring cmd = L"\"" + SelfPath() + L"\" --batch-writer Killed " + std::to_wstring(nextBatch);
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        // Once it writes, let it write a while, a different while each round.
+        HANDLE watch = Open(L"Killed");
+        for (int wait = 0; wait < 1000 && AllI4(watch, 0x00010003).size() <= nextBatch * 100u; ++wait) Sleep(10);
+        CloseHandle(watch);
+        Sleep(20 + 37 * round);
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "writer ended early";
+        TerminateProcess(pi.hProcess, 9);
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+
+        HANDLE h = Open(L"Killed");
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << "round " << round;
+        std::vector<LONG> all = AllI4(h, 0x00010003);
+        CloseHandle(h);
+        std::map<LONG, int> perBatch;
+        for (LONG b : all) ++perBatch[b];
+        for (auto& kv : perBatch) EXPECT_EQ(kv.second, 100) << "round " << round << ", batch " << kv.first;
+        ASSERT_EQ(all.size() % 100, 0u) << "round " << round;
+        ASSERT_GT(all.size(), nextBatch * 100u) << "round " << round;
+        for (size_t i = 0; i < all.size(); ++i) ASSERT_EQ(all[i], static_cast<LONG>(i / 100));
+        nextBatch = static_cast<int>(all.size() / 100);
+    }
+    EXPECT_TRUE(store.FilesWith(L"damaged").empty());
+}
+
 }  // namespace
+
+int main(int argc, char** argv) {
+    int wargc = 0;
+    LPWSTR* wargv = CommandLineToArgvW(GetCommandLineW(), &wargc);
+    if (wargc == 4 && wcscmp(wargv[1], L"--batch-writer") == 0) return RunBatchWriter(wargv[2], _wtoi(wargv[3]));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
