@@ -202,6 +202,11 @@ void BuildProps(Outgoing& o) {
     props.push_back(pref);
 }
 
+std::wstring RefusalText(DWORD error) {
+    if (error == ERROR_INVALID_PARAMETER) return L"the contact is too large for one database record; not added";
+    return L"the database refused the contact (error " + std::to_wstring(error) + L"); not added";
+}
+
 // Records per commit, and the bytes of pictures after which a batch is
 // committed early.
 constexpr size_t kBatchRecords = 250;
@@ -278,9 +283,18 @@ ImportReport Import(const std::vector<vcard::Contact>& cards, const std::functio
                                      records.data(), nullptr) != FALSE;
         for (Outgoing& o : batch) {
             if (!all && !CeWriteRecordProps(contactsDb.handle(), 0, static_cast<WORD>(o.props.size()), o.props.data())) {
+                DWORD error = GetLastError();
+                if (error == ERROR_DISK_FULL) {
+                    // Nothing more fits: said once for all that is left.
+                    int left = static_cast<int>(batch.size() - (&o - batch.data()) + (cards.size() - start));
+                    report.failed += left;
+                    report.messages.push_back(L"the contacts database is full (" + std::to_wstring(CEDB_MAXNUMRECORDS) +
+                                              L" records); " + std::to_wstring(left) + L" contacts not added");
+                    if (committed) committed(report.written);
+                    return report;
+                }
                 ++report.failed;
-                report.messages.push_back(o.card->formatted + L": the database refused the contact (error " +
-                                          std::to_wstring(GetLastError()) + L")");
+                report.messages.push_back(o.card->formatted + L": " + RefusalText(error));
                 continue;
             }
             known.insert(o.key);

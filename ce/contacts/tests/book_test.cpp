@@ -2,6 +2,7 @@
 // and what the phone then reads from them.
 #include <gtest/gtest.h>
 
+#include "ce/cedb/CeDbBatch.h"
 #include "ce/contacts/ContactBook.h"
 #include "stores/CCeContactsDB.h"
 #include "stores/tests/ContactFixture.h"
@@ -136,13 +137,33 @@ TEST_F(BookTest, ARefusedContactCostsOnlyItself) {
     EXPECT_EQ(report.written, 2);
     EXPECT_EQ(report.failed, 1);
     ASSERT_EQ(report.messages.size(), 1u);
-    EXPECT_NE(report.messages[0].find(L"Too big: the database refused the contact"), std::wstring::npos);
+    EXPECT_NE(report.messages[0].find(L"Too big: the contact is too large for one database record"), std::wstring::npos);
     EXPECT_EQ(committed, (std::vector<int>{2}));
     contacts::ExportResult out = contacts::Export();
     ASSERT_EQ(out.contacts.size(), 2u);
     EXPECT_EQ(out.contacts[1].formatted, L"Three");
     // Tried again, the refused one is not taken for a duplicate.
     EXPECT_EQ(contacts::Import(cards).failed, 1);
+}
+
+TEST_F(BookTest, AFullDatabaseIsSaidOnceAndWhatFitsIsKept) {
+    contacttest::CreateDatabases();
+    HANDLE h = cedbtest::Open(kContactsDbName);
+    const DWORD filler = CEDB_MAXNUMRECORDS - 5;
+    CEPROPVAL one = cedbtest::I4(1, 0);
+    std::vector<CEPROPVAL*> records(filler, &one);
+    std::vector<WORD> counts(filler, 1);
+    ASSERT_TRUE(CeWriteNewRecords(h, filler, counts.data(), records.data(), nullptr));
+    CloseHandle(h);
+    std::vector<vcard::Contact> cards;
+    for (int i = 0; i < 300; ++i) cards.push_back(Card((L"P" + std::to_wstring(i)).c_str(), L"1"));
+    std::vector<int> committed;
+    contacts::ImportReport report = contacts::Import(cards, [&](int written) { committed.push_back(written); });
+    EXPECT_EQ(report.written, 5);
+    EXPECT_EQ(report.failed, 295);
+    ASSERT_EQ(report.messages.size(), 1u);
+    EXPECT_EQ(report.messages[0], L"the contacts database is full (65535 records); 295 contacts not added");
+    EXPECT_EQ(committed, (std::vector<int>{5}));
 }
 
 TEST_F(BookTest, CreateMakesBothDatabasesOnce) {
