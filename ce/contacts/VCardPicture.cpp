@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 
 namespace vcard {
 
@@ -81,6 +82,74 @@ std::vector<BYTE> BitmapFile(UINT width, UINT height, const std::vector<BYTE>& b
     for (UINT y = 0; y < height; ++y)
         memcpy(&b[54 + (height - 1 - y) * stride], &bgr[static_cast<size_t>(y) * width * 3], width * 3);
     return b;
+}
+
+// The orientation a camera wrote in a JPEG's Exif block (1 to 8: how the
+// stored picture must be turned to stand upright); 1 when there is none.
+int JpegOrientation(const std::vector<BYTE>& b) {
+    auto u16 = [&](size_t at, bool little) {
+        return little ? static_cast<unsigned>(b[at] | b[at + 1] << 8) : static_cast<unsigned>(b[at] << 8 | b[at + 1]);
+    };
+    size_t pos = 2;
+    while (pos + 4 <= b.size() && b[pos] == 0xFF) {
+        BYTE marker = b[pos + 1];
+        if (marker == 0xFF) {  // fill byte
+            ++pos;
+            continue;
+        }
+        if (marker == 0xD9 || marker == 0xDA) break;  // the image data begins
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            pos += 2;
+            continue;
+        }
+        size_t length = u16(pos + 2, false);
+        if (length < 2 || pos + 2 + length > b.size()) break;
+        size_t t = pos + 10, tiffEnd = pos + 2 + length;  // the TIFF block after "Exif\0\0"
+        if (marker == 0xE1 && length >= 16 && memcmp(&b[pos + 4], "Exif\0\0", 6) == 0) {
+            bool little = b[t] == 'I' && b[t + 1] == 'I';
+            if (!little && !(b[t] == 'M' && b[t + 1] == 'M')) return 1;
+            if (u16(t + 2, little) != 42) return 1;
+            size_t ifd = little ? (b[t + 4] | b[t + 5] << 8 | b[t + 6] << 16 | static_cast<size_t>(b[t + 7]) << 24)
+                                : (static_cast<size_t>(b[t + 4]) << 24 | b[t + 5] << 16 | b[t + 6] << 8 | b[t + 7]);
+            if (ifd > tiffEnd - t || tiffEnd - t - ifd < 2) return 1;
+            size_t count = u16(t + ifd, little);
+            for (size_t i = 0; i < count; ++i) {
+                size_t entry = t + ifd + 2 + 12 * i;
+                if (entry + 12 > tiffEnd) break;
+                if (u16(entry, little) != 0x0112 || u16(entry + 2, little) != 3) continue;
+                unsigned v = u16(entry + 8, little);
+                return v >= 1 && v <= 8 ? static_cast<int>(v) : 1;
+            }
+            return 1;
+        }
+        pos += 2 + length;
+    }
+    return 1;
+}
+
+// Turns rows of blue, green, red (w x h) upright by an Exif orientation.
+void Orient(int orientation, UINT& w, UINT& h, std::vector<BYTE>& bgr) {
+    if (orientation <= 1 || orientation > 8) return;
+    bool swap = orientation >= 5;
+    UINT ow = swap ? h : w, oh = swap ? w : h;
+    std::vector<BYTE> out(bgr.size());
+    for (UINT y = 0; y < oh; ++y)
+        for (UINT x = 0; x < ow; ++x) {
+            UINT sx = x, sy = y;  // where the shown pixel is stored
+            switch (orientation) {
+            case 2: sx = w - 1 - x; break;
+            case 3: sx = w - 1 - x, sy = h - 1 - y; break;
+            case 4: sy = h - 1 - y; break;
+            case 5: sx = y, sy = x; break;
+            case 6: sx = y, sy = h - 1 - x; break;
+            case 7: sx = w - 1 - y, sy = h - 1 - x; break;
+            case 8: sx = w - 1 - y, sy = x; break;
+            }
+            memcpy(&out[(static_cast<size_t>(y) * ow + x) * 3], &bgr[(static_cast<size_t>(sy) * w + sx) * 3], 3);
+        }
+    bgr.swap(out);
+    w = ow;
+    h = oh;
 }
 
 }  // namespace
@@ -171,6 +240,8 @@ bool FitPicture(const std::vector<BYTE>& in, std::vector<BYTE>& out, std::wstrin
             bgr[t * 3 + c] = static_cast<BYTE>(std::min(v, 255u));
         }
     }
+    // Cameras store portrait pictures lying down and say so.
+    if (wcscmp(kind, L"JPEG") == 0) Orient(JpegOrientation(in), w, h, bgr);
     out = BitmapFile(w, h, bgr);
     return true;
 }

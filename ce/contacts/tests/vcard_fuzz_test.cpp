@@ -37,7 +37,12 @@ std::string Wrap(const std::string& base64) {
 std::vector<std::string> Seeds() {
     using picturetest::Kind;
     auto paint = [](UINT x, UINT y) -> DWORD { return 0xFF000000 | (x * 40) << 16 | (y * 40) << 8 | ((x ^ y) * 30); };
-    std::string jpeg = vcard::Base64Encode(picturetest::Encode(Kind::Jpeg, 24, 16, paint));
+    std::vector<BYTE> jpegBytes = picturetest::Encode(Kind::Jpeg, 24, 16, paint);
+    // With an Exif block saying the camera was turned.
+    const BYTE exif[] = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01,
+                         3,    0,    1, 0,  0,   0,   6,   0,   0, 0, 0,   0,   0,  0};
+    if (jpegBytes.size() > 2) jpegBytes.insert(jpegBytes.begin() + 2, exif, exif + sizeof exif);
+    std::string jpeg = vcard::Base64Encode(jpegBytes);
     std::string png = vcard::Base64Encode(picturetest::Encode(Kind::Png, 130, 20, paint));
     std::string gif = vcard::Base64Encode(picturetest::Encode(Kind::Gif, 12, 12, paint));
     std::string bmp = vcard::Base64Encode(contacttest::BitmapBytes(9, 7));

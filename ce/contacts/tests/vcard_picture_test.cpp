@@ -88,6 +88,56 @@ TEST(VCardPicture, TransparencyBecomesWhiteAndDetailIsAveraged) {
     EXPECT_TRUE(Near(BitmapPixel(bmp, 40, 40), 0x808080, 20)) << std::hex << BitmapPixel(bmp, 40, 40);
 }
 
+// The bytes of a JPEG with an Exif block that gives the orientation.
+std::vector<BYTE> WithOrientation(std::vector<BYTE> jpeg, int orientation, bool bigEndian) {
+    std::vector<BYTE> exif = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0};
+    std::vector<BYTE> tiff = bigEndian ? std::vector<BYTE>{'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1,
+                                                           0, static_cast<BYTE>(orientation), 0, 0, 0, 0, 0, 0}
+                                       : std::vector<BYTE>{'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0,
+                                                           static_cast<BYTE>(orientation), 0, 0, 0, 0, 0, 0, 0};
+    exif.insert(exif.end(), tiff.begin(), tiff.end());
+    jpeg.insert(jpeg.begin() + 2, exif.begin(), exif.end());
+    return jpeg;
+}
+
+TEST(VCardPicture, CameraPicturesAreTurnedUpright) {
+    // Stored lying down: red on the left, blue on the right.
+    std::vector<BYTE> jpeg =
+        picturetest::Encode(Kind::Jpeg, 80, 40, [](UINT x, UINT) -> DWORD { return x < 40 ? 0xFFFF0000 : 0xFF0000FF; });
+    ASSERT_FALSE(jpeg.empty());
+    struct Case {
+        int orientation;
+        bool bigEndian;
+        int w, h;
+        POINT red, blue;
+    } cases[] = {
+        {1, false, 80, 40, {10, 20}, {70, 20}},  // as stored
+        {6, false, 40, 80, {20, 10}, {20, 70}},  // turned clockwise: red on top
+        {8, true, 40, 80, {20, 70}, {20, 10}},   // turned the other way: red below
+        {3, true, 80, 40, {70, 20}, {10, 20}},   // upside down
+        {2, false, 80, 40, {70, 20}, {10, 20}},  // mirrored
+    };
+    for (const Case& c : cases) {
+        std::vector<BYTE> bmp;
+        std::wstring why;
+        ASSERT_TRUE(vcard::FitPicture(WithOrientation(jpeg, c.orientation, c.bigEndian), bmp, why)) << c.orientation;
+        EXPECT_EQ(BitmapWidth(bmp), c.w) << c.orientation;
+        EXPECT_EQ(BitmapHeight(bmp), c.h) << c.orientation;
+        EXPECT_TRUE(Near(BitmapPixel(bmp, c.red.x, c.red.y), 0xFF0000, 40)) << c.orientation;
+        EXPECT_TRUE(Near(BitmapPixel(bmp, c.blue.x, c.blue.y), 0x0000FF, 40)) << c.orientation;
+    }
+    // An Exif block that lies about its sizes changes nothing.
+    std::vector<BYTE> bad = WithOrientation(jpeg, 6, false);
+    bad[4] = bad[5] = 0xFF;  // the block claims more than the file has
+    std::vector<BYTE> bmp;
+    std::wstring why;
+    if (vcard::FitPicture(bad, bmp, why)) EXPECT_EQ(BitmapWidth(bmp), 80);
+    bad = WithOrientation(jpeg, 6, false);
+    bad[16] = 0xF0;  // the directory lies far beyond the block
+    ASSERT_TRUE(vcard::FitPicture(bad, bmp, why));
+    EXPECT_EQ(BitmapWidth(bmp), 80);
+}
+
 TEST(VCardPicture, PicturesThatCannotBeReadAreNamed) {
     std::vector<BYTE> jpeg = picturetest::Encode(Kind::Jpeg, 50, 50, [](UINT, UINT) -> DWORD { return 0xFF336699; });
     ASSERT_GT(jpeg.size(), 100u);
