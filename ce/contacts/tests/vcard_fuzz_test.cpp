@@ -162,8 +162,12 @@ void CheckContact(const vcard::Contact& c) {
     }
     EXPECT_TRUE(!c.formatted.empty() || anyNumber);
     EXPECT_TRUE(c.preferred >= -1 && c.preferred <= 2);
-    if (c.preferred >= 0) EXPECT_FALSE(c.numbers[c.preferred].empty());
-    if (!c.photo.empty()) EXPECT_EQ(vcard::PictureProblem(c.photo), L"");
+    if (c.preferred >= 0) {
+        EXPECT_FALSE(c.numbers[c.preferred].empty());
+    }
+    if (!c.photo.empty()) {
+        EXPECT_EQ(vcard::PictureProblem(c.photo), L"");
+    }
 }
 
 TEST(VCardFuzz, MutatedFilesGiveContactsOrAReason) {

@@ -131,7 +131,9 @@ TEST(VCardPicture, CameraPicturesAreTurnedUpright) {
     bad[4] = bad[5] = 0xFF;  // the block claims more than the file has
     std::vector<BYTE> bmp;
     std::wstring why;
-    if (vcard::FitPicture(bad, bmp, why)) EXPECT_EQ(BitmapWidth(bmp), 80);
+    if (vcard::FitPicture(bad, bmp, why)) {
+        EXPECT_EQ(BitmapWidth(bmp), 80);
+    }
     bad = WithOrientation(jpeg, 6, false);
     bad[16] = 0xF0;  // the directory lies far beyond the block
     ASSERT_TRUE(vcard::FitPicture(bad, bmp, why));
