@@ -48,7 +48,9 @@ SimModule::SimModule() = default;
 
 SimModule::~SimModule()
 {
-    scheduler_.CancelAll();
+    // Actions use the members below the scheduler: wait for the one running
+    // before any of them goes.
+    scheduler_.Stop();
 }
 
 void SimModule::SetSink(Sink sink)
