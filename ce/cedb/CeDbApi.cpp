@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ce/cedb/CeDbBatch.h"
 #include "ce/cedb/CeDbEngine.h"
 #include "windbase.h"
 
@@ -378,6 +379,26 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
     CEOID written = 0;
     if ((err = h->db->Put(oidRecord, props, removes, written))) return Fail(err, 0);
     return written;
+}
+
+BOOL CeWriteNewRecords(HANDLE hDbase, DWORD count, const WORD* rgcPropID, CEPROPVAL* const* rgrgPropVal, CEOID* rgOid) {
+    EngineLock lock;
+    DWORD err = 0;
+    DbHandle* h = Lookup(hDbase, err, true);
+    if (!h) return Fail(err, FALSE);
+    if (count == 0 || count > CEDB_MAXNUMRECORDS || !rgcPropID || !rgrgPropVal ||
+        IsBadReadPtr(rgcPropID, sizeof(WORD) * count) || IsBadReadPtr(rgrgPropVal, sizeof(CEPROPVAL*) * count) ||
+        (rgOid && IsBadWritePtr(rgOid, sizeof(CEOID) * count)))
+        return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    std::vector<std::vector<Prop>> records(count);
+    for (DWORD i = 0; i < count; ++i) {
+        std::vector<CEPROPID> removes;
+        if (!TakeProps(rgcPropID[i], rgrgPropVal[i], records[i], removes)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    }
+    std::vector<CEOID> written;
+    if ((err = h->db->PutNew(records, written))) return Fail(err, FALSE);
+    if (rgOid) std::copy(written.begin(), written.end(), rgOid);
+    return TRUE;
 }
 
 BOOL CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord) {

@@ -44,6 +44,8 @@ public:
     // Properties named in `removes` are taken off the record.
     DWORD Put(CEOID oid, const std::vector<Prop>& props, const std::vector<CEPROPID>& removes, CEOID& written);
     DWORD Remove(CEOID oid);
+    // Adds new records with one commit: all of them or, on an error, none.
+    DWORD PutNew(const std::vector<std::vector<Prop>>& records, std::vector<CEOID>& written);
     DWORD Destroy();
 
     bool Usable() const { return state_ == State::Ok; }
