@@ -421,9 +421,9 @@ TEST_F(CeDbFuzz, DamagedFilesAreRefusedAndSetAsideAndNothingElseGoesWrong) {
 
         PROCESS_MEMORY_COUNTERS mem{};
         mem.cb = sizeof mem;
-        if (GetProcessMemoryInfo(GetCurrentProcess(), &mem, sizeof mem)) {
-            EXPECT_LT(mem.PeakPagefileUsage, kMemoryCeiling) << "memory grew by a count read from the file; " << where;
-        }
+        ASSERT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &mem, sizeof mem));
+        ASSERT_GT(mem.PeakPagefileUsage, 0u) << "no memory figures to check";
+        EXPECT_LT(mem.PeakPagefileUsage, kMemoryCeiling) << "memory grew by a count read from the file; " << where;
         if (HasFailure()) break;
     }
     EXPECT_GT(refused, 0u);
