@@ -445,6 +445,27 @@ TEST_F(CeDbCrash, DamageFoundWhileOpenFailsTheCallsNotTheProcess) {
     CloseHandle(h);
 }
 
+TEST_F(CeDbCrash, ADatabaseMadeAnewAfterDamageFoundByAWriteOpens) {
+    MakeVictim(store);
+    HANDLE h = Open(L"Victim");
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    Spit(DbFile(store, L"victim"), std::vector<BYTE>(2000, 0xEE));
+    CEPROPVAL v = I4(1, 9);
+    EXPECT_EQ(CeWriteRecordProps(h, 0, 1, &v), 0u);  // finds the damage, sets the file aside
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_CORRUPT));
+    ASSERT_EQ(store.FilesWith(L"damaged").size(), 1u);
+    // Made anew (here, or by another program): it opens and works.
+    ASSERT_NE(Create(L"Victim"), 0u);
+    HANDLE fresh = Open(L"Victim");
+    ASSERT_NE(fresh, INVALID_HANDLE_VALUE) << GetLastError();
+    EXPECT_NE(CeWriteRecordProps(fresh, 0, 1, &v), 0u);
+    EXPECT_EQ(AllI4(fresh, 0x00010003), (std::vector<LONG>{9}));
+    // The old handle stays on the damaged one.
+    EXPECT_EQ(CeWriteRecordProps(h, 0, 1, &v), 0u);
+    CloseHandle(fresh);
+    CloseHandle(h);
+}
+
 TEST_F(CeDbCrash, TornTailOfAnInterruptedWriteIsIgnoredAndOverwritten) {
     std::vector<BYTE> bytes = MakeVictim(store);
     std::wstring path = DbFile(store, L"victim");
