@@ -79,6 +79,7 @@ private:
     void Log(UINT type, CEOID oid);
     DWORD Commit(uint32_t kind, CEOID oid, const std::vector<Prop>& props);
     void MaybeCompact();
+    CEOID FreeOid() const;
 
     // Size and write time of the file as the engine last left it; anything
     // else means the file was changed from outside.
