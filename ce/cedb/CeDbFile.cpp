@@ -412,9 +412,7 @@ DWORD Database::Remove(CEOID oid) {
     return Commit(kEntryDelete, oid, {});
 }
 
-DWORD Database::Commit(uint32_t kind, CEOID oid, const std::vector<Prop>& props) {
-    std::vector<BYTE> entry = EncodeEntry(kind, oid, props);
-    if (entry.size() > kMaxEntryBytes) return ERROR_INVALID_PARAMETER;
+DWORD Database::AppendLog(const std::vector<BYTE>& log, CommitSlot& slot, LONG& announced) {
     HANDLE f = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) {
         DWORD e = GetLastError();
@@ -427,28 +425,41 @@ DWORD Database::Commit(uint32_t kind, CEOID oid, const std::vector<Prop>& props)
     // The counter moves before the file does: a reader that sees it move
     // waits for the lock and then reads the file, so even a writer killed
     // right after its commit leaves no process with a stale view.
-    const LONG announced = store_->Bump(hash_);
-    // The entry first, then the slot that makes it count; each reaches the
-    // disk before the next step.
-    CommitSlot slot{header_.generation, seq_ + 1, end_ + entry.size(), 0};
+    announced = store_->Bump(hash_);
+    // The entries first, then the slot that makes them count; each reaches
+    // the disk before the next step.
+    slot = CommitSlot{header_.generation, seq_ + 1, end_ + log.size(), 0};
     SealSlot(slot);
-    bool ok = WriteAt(f, end_, entry.data(), static_cast<DWORD>(entry.size())) && FlushFileBuffers(f) &&
+    bool ok = WriteAt(f, end_, log.data(), static_cast<DWORD>(log.size())) && FlushFileBuffers(f) &&
               WriteAt(f, kSlotOffset[slot.seq & 1], &slot, sizeof slot) && FlushFileBuffers(f);
     DWORD err = ok ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
     if (ok) stamp_ = StampOf(f);
     CloseHandle(f);
     if (!ok) return err;
     FaultPoint(L"exit-after-commit");
-    Record rec;
-    rec.props = props;
-    rec.bytes = static_cast<uint32_t>(entry.size());
-    memcpy(&rec.crc, entry.data() + entry.size() - 4, 4);
-    Apply(kind, oid, std::move(rec));
+    return 0;
+}
+
+void Database::Committed(const CommitSlot& slot, LONG announced) {
     end_ = slot.end;
     seq_ = slot.seq;
     seen_ = announced;
     store_->WakeListeners();
     MaybeCompact();
+}
+
+DWORD Database::Commit(uint32_t kind, CEOID oid, const std::vector<Prop>& props) {
+    std::vector<BYTE> entry = EncodeEntry(kind, oid, props);
+    if (entry.size() > kMaxEntryBytes) return ERROR_INVALID_PARAMETER;
+    CommitSlot slot{};
+    LONG announced = 0;
+    if (DWORD e = AppendLog(entry, slot, announced)) return e;
+    Record rec;
+    rec.props = props;
+    rec.bytes = static_cast<uint32_t>(entry.size());
+    memcpy(&rec.crc, entry.data() + entry.size() - 4, 4);
+    Apply(kind, oid, std::move(rec));
+    Committed(slot, announced);
     return 0;
 }
 
