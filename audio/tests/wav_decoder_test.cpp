@@ -180,17 +180,32 @@ TEST_F(WavDecoderTest, HugeOrLyingSizesNeitherHangNorOverrun)
     EXPECT_EQ(Bytes(data.begin(), data.end() - 4), DrainAll(dec, 4096));
 }
 
-TEST_F(WavDecoderTest, DurationFromTheDataSize)
+TEST_F(WavDecoderTest, DurationFromTheDataTheFileHolds)
 {
-    // 10,584,000 bytes of 44.1 kHz 16-bit stereo are 60 seconds; only the header is written.
+    // 10,584,000 bytes of 44.1 kHz 16-bit stereo are 60 seconds.
     Bytes file = MakeWav(WavLayout{}, {});
     const uint32_t size = 10584000;
     for (int i = 0; i < 4; ++i)
         file[40 + i] = uint8_t(size >> (8 * i));
-    ASSERT_EQ(1, Open(file));
+    ASSERT_TRUE(WriteAll(path, file));
+    // The header alone promises a minute the file does not hold.
+    ASSERT_EQ(1, dec.OpenFile(path.c_str()));
     CCeAudioFileInfo info;
     dec.GetFileInfo(&info);
-    EXPECT_EQ(60, info.nDuration);
+    EXPECT_EQ(0, info.nDuration);
+    dec.CloseFile();
+    // Half of it: 30 seconds; all of it: 60.
+    for (uint32_t held : {size / 2, size}) {
+        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, f);
+        SetFilePointer(f, LONG(file.size() + held), nullptr, FILE_BEGIN);
+        EXPECT_TRUE(SetEndOfFile(f));
+        CloseHandle(f);
+        ASSERT_EQ(1, dec.OpenFile(path.c_str()));
+        dec.GetFileInfo(&info);
+        EXPECT_EQ(held == size ? 60 : 30, info.nDuration);
+        dec.CloseFile();
+    }
 }
 
 TEST_F(WavDecoderTest, SecondOpenWithoutCloseFails)
