@@ -90,16 +90,23 @@ int CCeMWavDecoder::GetPCMBlock(BYTE* buffer, DWORD* length)
         return 0;
     // Only the data chunk is sound: whatever follows it (tags, lists) is not played.
     const DWORD left = m_dataSize - m_delivered;
+    const DWORD align = m_format.blockAlign;
+    // Whole sample frames only, so the samples never shift between channels.
     if (want > left)
         want = left;
+    want -= want % align;
+    if (want == 0)
+        return left >= align ? 1 : 0;  // room for less than one frame: data goes on
     DWORD got = 0;
-    if (want == 0 || !ReadFile(m_hFile, buffer, want, &got, nullptr))
+    if (!ReadFile(m_hFile, buffer, want, &got, nullptr))
         got = 0;
     m_delivered += got;
     // A torn sample frame at a truncated end is dropped rather than played shifted.
-    got -= got % m_format.blockAlign;
-    if (got == 0)
+    got -= got % align;
+    if (got == 0) {
+        m_delivered = m_dataSize;  // the file has ended: so has the data
         return 0;
+    }
     *length = got;
     return 1;
 }
@@ -145,6 +152,7 @@ const BYTE kPcmGuid[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
                            0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 const uint16_t kFormatPcm = 1;
 const uint16_t kFormatExtensible = 0xFFFE;
+const uint32_t kMaxRate = 384000;
 
 }  // namespace
 
@@ -214,10 +222,10 @@ int CCeMWavDecoder::CheckWavHeader()
         break;
     }
     // Only what the wave-out device is opened for can be played: 1 or 2 channels,
-    // 8 or 16 bits, whole sample frames.
+    // 8 or 16 bits, whole sample frames, and a rate a device can have.
     const MeloxWavFormat& f = m_format;
     if ((f.channels != 1 && f.channels != 2) || (f.bitsPerSample != 8 && f.bitsPerSample != 16) ||
-        f.sampleRate == 0 || f.blockAlign != f.channels * f.bitsPerSample / 8)
+        f.sampleRate == 0 || f.sampleRate > kMaxRate || f.blockAlign != f.channels * f.bitsPerSample / 8)
         return 0;
     for (;;) {
         if (!NextChunk(h, padded))

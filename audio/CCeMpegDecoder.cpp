@@ -124,6 +124,7 @@ void CCeMpegDecoder::ResetState()
     m_tagEnd = m_xingPos = m_audioStart = m_audioEnd = m_tailTags = m_readPos = 0;
     m_otherFormat = false;
     m_formatChanged = false;
+    m_ended = false;
 }
 
 int CCeMpegDecoder::Initialize()
@@ -471,7 +472,7 @@ int CCeMpegDecoder::GetPCMBlock(BYTE* buffer, DWORD* length)
         return 0;
     const DWORD room = *length;
     *length = 0;
-    if (m_hFile == INVALID_HANDLE_VALUE || !buffer || m_formatChanged)
+    if (m_hFile == INVALID_HANDLE_VALUE || !buffer || m_ended)
         return 0;
     const bool stereoOut = m_info.bStereo != 0;
     DWORD wanted = room / 2 / (stereoOut ? 2 : 1);
@@ -497,7 +498,10 @@ int CCeMpegDecoder::GetPCMBlock(BYTE* buffer, DWORD* length)
         if (next < 0)
             break;  // more later: what was converted so far goes out now
         if (next == 0) {
-            // The end of the data: what was converted in this call is still sound.
+            // The end of the data: what was converted in this call is still
+            // sound, and nothing comes after it (libmad, asked again, might
+            // still find a frame in the last bytes it was given).
+            m_ended = true;
             *length = DWORD(out - buffer);
             return 0;
         }
@@ -548,6 +552,7 @@ int CCeMpegDecoder::Seek(int numerator, int denominator)
     m_atEnd = false;
     m_otherFormat = false;
     m_formatChanged = false;
+    m_ended = false;
     mad_stream_buffer(&m_stream, m_input, m_inputLength);
     // The bit reservoir before the new place belongs to other frames.
     m_stream.md_len = 0;

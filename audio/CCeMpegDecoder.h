@@ -66,4 +66,5 @@ private:
     DWORD m_readPos;   // next file offset the input buffer reads from
     bool m_otherFormat;  // the last frame seen had another format
     bool m_formatChanged;
+    bool m_ended;  // GetPCMBlock has reported the end
 };

@@ -347,3 +347,4 @@ TEST_F(MpegStream, SomethingElseNamedMp3IsRefusedWithoutReadingItAll)
 }
 
 }  // namespace
+

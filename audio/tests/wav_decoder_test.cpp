@@ -73,6 +73,17 @@ TEST_F(WavDecoderTest, CanonicalFileDeliversTheSamplesAfterTheHeader)
     EXPECT_EQ(0, dec.Seek(1, 2));
 }
 
+TEST_F(WavDecoderTest, RoomForPartOfASampleFrameNeverShiftsTheSamples)
+{
+    const Bytes data = Ramp(10000);  // 16-bit stereo: 4-byte frames
+    ASSERT_EQ(1, Open(MakeWav(WavLayout{}, data)));
+    BYTE small[3];
+    DWORD len = sizeof small;
+    EXPECT_EQ(1, dec.GetPCMBlock(small, &len)) << "less than a frame of room is not the end";
+    EXPECT_EQ(0u, len);
+    EXPECT_EQ(data, DrainAll(dec, 1001)) << "whole frames in every block, none lost";
+}
+
 TEST_F(WavDecoderTest, FormatsAndTheirFlags)
 {
     struct Case {
