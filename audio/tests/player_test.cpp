@@ -442,6 +442,25 @@ TEST_F(PlayerTest, ALongStretchWithoutSoundPlaysThrough)
     DeleteFileW(path.c_str());
 }
 
+TEST_F(PlayerTest, OpeningAFileIsNotDoneAtThePriorityOfRunningOutput)
+{
+    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, player->GetThreadID());
+    ASSERT_NE(nullptr, thread);
+    player->Open(Media("cbr128_noxing.mp3").c_str());
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpened));
+    player->Play();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyRefilled));
+    EXPECT_EQ(THREAD_PRIORITY_TIME_CRITICAL, GetThreadPriority(thread)) << "output runs";
+    // A new file is examined (which may mean reading far into it) at normal
+    // priority, and stays there until it plays.
+    player->Open(Media("m1_44k_stereo_cbr.mp3").c_str());
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpened));
+    EXPECT_EQ(THREAD_PRIORITY_NORMAL, GetThreadPriority(thread));
+    player->Stop();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyStopped));
+    CloseHandle(thread);
+}
+
 // A player whose thread is kept busy by a message of the test's, and which
 // sends to the owner's thread before it is done.
 class BusyPlayer : public CCeMpegThread {
