@@ -152,6 +152,8 @@ protected:
     virtual void PlayEffect(LPCWSTR file);
     // Opens the colour and effect menu at a client point.
     virtual void OpenMenu(int x, int y);
+    // The local time as a file time: the call timer's and the date line's clock.
+    virtual ULONGLONG LocalNow() const;
 
 private:
     LONG LinkCallState() const;
@@ -160,7 +162,7 @@ private:
     void InvalidateArea(const RECT& rc);
     void EndTimedMessage();
     void ApplyMenuChoice(UINT id);
-    void DrawLine(HDC dc, const wchar_t* text, const RECT& rc);
+    void DrawLine(HDC dc, const wchar_t* text, const RECT& rc, bool keepEnd);
     void DrawIndicators(HDC dc, HDC mem);
     void FreeImage();
 
