@@ -1,0 +1,393 @@
+// The main window's areas, its dial-pad skin and the view switch, on real windows.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CeDbTestUtil.h"
+#include "Screenshot.h"
+#include "UiInput.h"
+#include "WinTest.h"
+#include "modem/ModemMessages.h"
+#include "phone/CCeMWndPhone.h"
+#include "phone/DialPadSkin.h"
+#include "toolkit/CCeMToolkit.h"
+
+static bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
+
+namespace {
+
+// The generated skins, copied where their paths stay short.
+const wchar_t kInstall[] = L"C:\\zentest";
+
+std::wstring BuiltSkinFolder()
+{
+    std::wstring path = L"Z:" ZEN_TEST_INSTALL_IMAGE L"/Skin";
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+bool CopySkin(const wchar_t* skin, const wchar_t* as)
+{
+    const std::wstring from = BuiltSkinFolder() + L"\\" + skin + L"\\";
+    const std::wstring to = std::wstring(kInstall) + L"\\Skin\\" + as + L"\\";
+    CreateDirectoryW(kInstall, nullptr);
+    CreateDirectoryW((std::wstring(kInstall) + L"\\Skin").c_str(), nullptr);
+    CreateDirectoryW(to.c_str(), nullptr);
+    bool ok = true;
+    for (const wchar_t* f : {L"DialPad.bmp", L"DialPad_Push.bmp", L"LED.bmp"})
+        ok = CopyFileW((from + f).c_str(), (to + f).c_str(), FALSE) && ok;
+    if (GetFileAttributesW((from + L"SkinType40.st").c_str()) != INVALID_FILE_ATTRIBUTES)
+        ok = CopyFileW((from + L"SkinType40.st").c_str(), (to + L"SkinType40.st").c_str(), FALSE) && ok;
+    return ok;
+}
+
+class TestPhone : public CCeMWndPhone {
+public:
+    using CCeMWndPhone::CCeMWndPhone;
+    int lockedNotices = 0;
+
+protected:
+    void ShowLockedNotice() override { ++lockedNotices; }
+};
+
+// A screen that counts how it is made and turned.
+struct Made {
+    int made = 0, pages = 0, lastPage = -1;
+};
+
+class PhoneWindowTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!CCeMToolkit::IsStarted())
+            ToolkitInit(GetModuleHandleW(nullptr));
+        ASSERT_TRUE(CopySkin(L"default", L"default"));
+        ASSERT_TRUE(CopySkin(L"type40", L"type40"));
+        // A skin whose key picture is no bitmap.
+        CreateDirectoryW(L"C:\\zentest\\Skin\\broken", nullptr);
+        HANDLE h = CreateFileW(L"C:\\zentest\\Skin\\broken\\DialPad.bmp", GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, 0, nullptr);
+        DWORD n;
+        WriteFile(h, "not a bitmap", 12, &n, nullptr);
+        CloseHandle(h);
+    }
+
+    void SetUp() override
+    {
+        data.SetInstallDir(kInstall);
+        data.m_EnvDB.Load();
+    }
+    void Create()
+    {
+        ASSERT_EQ(1, phone.CreatePhone(GetModuleHandleW(nullptr)));
+        zentest::PumpMessages(50);
+    }
+    static RECT Placed(HWND child)
+    {
+        RECT rc;
+        GetWindowRect(child, &rc);
+        MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    }
+    CCeMWndPhone::ScreenMaker Maker(Made& made)
+    {
+        return {[&made](HWND parent, const CCeMPlacement& pl, int page) {
+                    ++made.made;
+                    made.lastPage = page;
+                    auto* w = new CCeMWnd;
+                    w->RegisterWindowClass(L"ZenTestScreen", 0, nullptr, nullptr, nullptr, nullptr);
+                    w->Create(L"", WS_CHILD | WS_VISIBLE, pl, parent, 500);
+                    return w;
+                },
+                [&made](CCeMWnd*, int page) {
+                    ++made.pages;
+                    made.lastPage = page;
+                }};
+    }
+
+    cedbtest::ScopedStore store{L"phonewindow"};
+    CCeDataManager data;
+    TestPhone phone{data};
+};
+
+TEST_F(PhoneWindowTest, AreasOfTheScreenAndTheStandardKeys)
+{
+    Create();
+    RECT rc = Placed(phone.Lcd().GetHwnd());
+    EXPECT_EQ((RECT{0, 26, 240, 84}), rc);
+    rc = Placed(phone.DialPad().GetHwnd());
+    EXPECT_EQ((RECT{0, 84, 240, 274}), rc);
+    EXPECT_EQ(static_cast<int>(CCeMWndPhone::kDialPadId), GetDlgCtrlID(phone.DialPad().GetHwnd()));
+    rc = Placed(phone.CompanionBar().GetHwnd());
+    EXPECT_EQ((RECT{0, 274, 240, 294}), rc);
+    EXPECT_EQ(5, phone.CompanionBar().CellCount());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(0, phone.CompanionBar().CellAt(i)->enabled);
+
+    ASSERT_EQ(kDialPadKeys, phone.DialPad().CellCount());
+    EXPECT_EQ(12, phone.DialPad().HitTest(5, 5)->id);    // send
+    EXPECT_EQ(14, phone.DialPad().HitTest(200, 20)->id); // end
+    EXPECT_EQ(1, phone.DialPad().HitTest(10, 45)->id);
+    EXPECT_EQ(0, phone.DialPad().HitTest(100, 170)->id);
+    EXPECT_EQ(11, phone.DialPad().HitTest(239, 189)->id);
+    EXPECT_EQ(nullptr, phone.DialPad().HitTest(10, 0));
+    EXPECT_NE(nullptr, phone.DialPad().Image(CCeMMultiButton::IMAGE_NORMAL));
+    EXPECT_NE(nullptr, phone.DialPad().Image(CCeMMultiButton::IMAGE_PRESSED));
+    EXPECT_TRUE(phone.Lcd().IsImageLoaded());
+    EXPECT_EQ(VIEW_DIALPAD, phone.CurrentView());
+
+    // The pad shows its picture from 58 rows down: what it shows at its top
+    // row is row 58 of the skin's picture.
+    const auto pad = zentest::CaptureWindow(phone.DialPad().GetHwnd());
+    ASSERT_FALSE(pad.empty());
+    CCeMBitmap* picture = phone.DialPad().Image(CCeMMultiButton::IMAGE_NORMAL);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(mem, picture->Handle());
+    int same = 0;
+    for (int x = 0; x < 240; x += 8)
+        same += zentest::FromColorRef(GetPixel(mem, x, 58 + 20)) == pad.At(x, 20);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(30, same);
+}
+
+TEST_F(PhoneWindowTest, MessagesFromTheScreens)
+{
+    Create();
+    HWND hwnd = phone.GetHwnd();
+    EXPECT_EQ(1, SendMessageW(hwnd, CCeMWndPhone::WM_PUT_NUMBER, 0, reinterpret_cast<LPARAM>(L"0101234567")));
+    EXPECT_STREQ(L"0101234567", phone.Lcd().NumberText());
+    // 8-bit text, longer than the 63 bytes taken.
+    const std::string narrow(100, '5');
+    EXPECT_EQ(1, SendMessageW(hwnd, CCeMWndPhone::WM_PUT_NUMBER, reinterpret_cast<WPARAM>(narrow.c_str()), 0));
+    EXPECT_EQ(63, phone.Lcd().NumberLength());
+    // Not during a call.
+    InterlockedExchange(&data.m_Modem.CallState, CALL_CONNECTED);
+    EXPECT_EQ(0, SendMessageW(hwnd, CCeMWndPhone::WM_PUT_NUMBER, 0, reinterpret_cast<LPARAM>(L"0167778888")));
+    EXPECT_EQ(63, phone.Lcd().NumberLength());
+    InterlockedExchange(&data.m_Modem.CallState, CALL_IDLE);
+
+    SendMessageW(hwnd, CCeMWndPhone::WM_CHILD_NOTIFY, 6, 0);
+    EXPECT_EQ(1, data.m_Call.bSendingMessage);
+    SendMessageW(hwnd, WM_COMMAND, 40007, 0);
+    EXPECT_EQ(VIEW_CALLLIST, phone.CurrentView());
+    // A screen's close request returns to the messages while a text is sent.
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(3, CCeMWndPhone::kCloseRequest), 0);
+    EXPECT_EQ(VIEW_MESSAGES, phone.CurrentView());
+    SendMessageW(hwnd, CCeMWndPhone::WM_CHILD_NOTIFY, 7, 0);
+    EXPECT_EQ(0, data.m_Call.bSendingMessage);
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(4, CCeMWndPhone::kCloseRequest), 0);
+    EXPECT_EQ(VIEW_DIALPAD, phone.CurrentView());
+}
+
+TEST_F(PhoneWindowTest, TypeFortySkinAndABrokenSkinFallsBackToDefault)
+{
+    wcscpy(data.m_Settings.szSkinName, L"type40");
+    Create();
+    EXPECT_EQ(12, phone.DialPad().HitTest(180, 20)->id);
+    EXPECT_EQ(14, phone.DialPad().HitTest(200, 150)->id);
+    EXPECT_EQ(10, phone.DialPad().HitTest(5, 141)->id);
+    EXPECT_EQ(nullptr, phone.DialPad().HitTest(1, 1));
+
+    wcscpy(data.m_Settings.szSkinName, L"broken");
+    ASSERT_EQ(1, phone.LoadSkin());
+    EXPECT_STREQ(L"default", data.m_Settings.szSkinName);
+    EXPECT_EQ(12, phone.DialPad().HitTest(5, 5)->id);
+    // The fallback was saved.
+    SettingsBlock stored{};
+    CCeEnvDB env(stored, data.m_szInstallDir);
+    ASSERT_EQ(1, env.Load());
+    EXPECT_STREQ(L"default", stored.szSkinName);
+}
+
+TEST_F(PhoneWindowTest, StandingViewsAreHiddenAndShown)
+{
+    Create();
+    CCeMWnd contacts;
+    contacts.RegisterWindowClass(L"ZenTestStanding", 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(1, contacts.Create(L"", WS_CHILD, PhoneGeometry::Views(240, 320), phone.GetHwnd(), 2));
+    phone.SetStandingScreen(VIEW_CONTACTS, &contacts);
+
+    EXPECT_EQ(1, phone.SwitchView(VIEW_CONTACTS));
+    EXPECT_EQ(VIEW_CONTACTS, phone.CurrentView());
+    EXPECT_TRUE(IsWindowVisible(contacts.GetHwnd()));
+    EXPECT_FALSE(IsWindowVisible(phone.DialPad().GetHwnd()));
+    // A view whose screen is not there yet still switches.
+    EXPECT_EQ(1, phone.SwitchView(VIEW_MESSAGES));
+    EXPECT_FALSE(IsWindowVisible(contacts.GetHwnd()));
+    EXPECT_EQ(1, phone.SwitchView(VIEW_DIALPAD));
+    EXPECT_TRUE(IsWindowVisible(phone.DialPad().GetHwnd()));
+    EXPECT_EQ(0, phone.SwitchView(9));
+    EXPECT_EQ(VIEW_DIALPAD, phone.CurrentView());
+    phone.SetStandingScreen(VIEW_CONTACTS, nullptr);
+}
+
+TEST_F(PhoneWindowTest, ScreensAreMadeTurnedAndClosed)
+{
+    Create();
+    Made alert, skin;
+    phone.SetScreenMaker(VIEW_RINGTONE, Maker(alert));
+    phone.SetScreenMaker(VIEW_SKIN, Maker(skin));
+
+    EXPECT_EQ(1, phone.SwitchView(VIEW_ALERTSOUND));
+    EXPECT_EQ(1, alert.made);
+    EXPECT_EQ(1, alert.lastPage);
+    ASSERT_NE(nullptr, phone.CurrentScreen());
+    HWND first = phone.CurrentScreen()->GetHwnd();
+    EXPECT_EQ((RECT{0, 84, 240, 274}), Placed(first));
+    EXPECT_FALSE(IsWindowVisible(phone.DialPad().GetHwnd()));
+
+    // The other page of the same screen keeps the screen.
+    EXPECT_EQ(1, phone.SwitchView(VIEW_RINGTONE));
+    EXPECT_EQ(1, alert.made);
+    EXPECT_EQ(1, alert.pages);
+    EXPECT_EQ(0, alert.lastPage);
+    EXPECT_EQ(first, phone.CurrentScreen()->GetHwnd());
+
+    // Another screen closes it.
+    EXPECT_EQ(1, phone.SwitchView(VIEW_SKIN));
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(1, skin.made);
+    EXPECT_EQ(1, phone.SwitchView(VIEW_DIALPAD));
+    EXPECT_EQ(nullptr, phone.CurrentScreen());
+    EXPECT_TRUE(IsWindowVisible(phone.DialPad().GetHwnd()));
+}
+
+TEST_F(PhoneWindowTest, ALockedPhoneRefusesPrivateViews)
+{
+    Create();
+    data.m_Settings.bPhoneLocked = 1;
+    EXPECT_EQ(0, phone.SwitchView(VIEW_CALLLIST));
+    EXPECT_EQ(1, phone.lockedNotices);
+    EXPECT_EQ(VIEW_DIALPAD, phone.CurrentView());
+    EXPECT_TRUE(IsWindowVisible(phone.DialPad().GetHwnd()));
+    EXPECT_EQ(1, phone.SwitchView(VIEW_PHONELOCK));  // where the lock is undone
+    EXPECT_EQ(1, phone.lockedNotices);
+}
+
+}  // namespace
+
+namespace {
+
+// Dial-pad presses under real pen input, while no call is in progress.
+class DialPadTest : public PhoneWindowTest {
+protected:
+    void SetUp() override
+    {
+        PhoneWindowTest::SetUp();
+        data.m_Settings.bAutoAreaCode = 0;
+        data.m_Settings.bKeypadTone = 0;
+        Create();
+        uitest::Activate(phone.GetHwnd());
+    }
+    POINT KeyPoint(int key)
+    {
+        const MultiButtonCellDef* cells = DialPadLayout(false);
+        for (int i = 0; i < kDialPadKeys; ++i)
+            if (cells[i].id == key)
+                return uitest::ScreenPoint(phone.DialPad().GetHwnd(), cells[i].left + cells[i].width / 2,
+                                           cells[i].top + cells[i].height / 2);
+        return {};
+    }
+    void Tap(int key) { uitest::Tap(KeyPoint(key)); }
+    void Hold(int key)
+    {
+        uitest::PenMove(KeyPoint(key));
+        uitest::PenDown(KeyPoint(key));
+        uitest::PenUp(KeyPoint(key));
+    }
+    void TapText(const wchar_t* keys)
+    {
+        for (const wchar_t* p = keys; *p; ++p)
+            Tap(*p == L'*' ? 10 : *p == L'#' ? 11 : *p - L'0');
+    }
+    std::wstring Number() { return phone.Lcd().NumberText(); }
+};
+
+TEST_F(DialPadTest, TapsTypeTheNumberClearAndEndTakeItBack)
+{
+    TapText(L"0107");
+    EXPECT_EQ(L"0107", Number());
+    Tap(CCeMCallControl::KEY_CLEAR);
+    EXPECT_EQ(L"010", Number());
+    Hold(CCeMCallControl::KEY_CLEAR);
+    EXPECT_EQ(L"", Number());
+    TapText(L"12*#");
+    Tap(CCeMCallControl::KEY_END);
+    EXPECT_EQ(L"", Number());
+    // Send on an empty line opens the call list.
+    Tap(CCeMCallControl::KEY_SEND);
+    EXPECT_EQ(VIEW_CALLLIST, phone.CurrentView());
+}
+
+TEST_F(DialPadTest, HoldingHashLocksAndHoldingStarSilences)
+{
+    Made alert, lock;
+    phone.SetScreenMaker(VIEW_RINGTONE, Maker(alert));
+    phone.SetScreenMaker(VIEW_PHONELOCK, Maker(lock));
+    Hold(CCeMCallControl::KEY_HASH);
+    EXPECT_EQ(1, data.m_Settings.bPhoneLocked);
+    EXPECT_EQ(L"", Number());
+    Hold(CCeMCallControl::KEY_HASH);
+    EXPECT_EQ(VIEW_PHONELOCK, phone.CurrentView());
+    EXPECT_EQ(1, lock.made);
+    phone.SwitchView(VIEW_DIALPAD);
+
+    data.m_Settings.nBellSource = 2;
+    data.m_Settings.nSavedBellSource = 0;
+    Hold(CCeMCallControl::KEY_STAR);
+    EXPECT_EQ(0, data.m_Settings.nBellSource);
+    EXPECT_EQ(2, data.m_Settings.nSavedBellSource);
+    Hold(CCeMCallControl::KEY_STAR);
+    EXPECT_EQ(2, data.m_Settings.nBellSource);
+    SettingsBlock stored{};
+    CCeEnvDB env(stored, data.m_szInstallDir);
+    ASSERT_EQ(1, env.Load());
+    EXPECT_EQ(2, stored.nBellSource);
+    EXPECT_EQ(1, stored.bPhoneLocked);
+
+    // Nothing saved to go back to: the ring-tone screen opens.
+    data.m_Settings.bPhoneLocked = 0;
+    data.m_Settings.nBellSource = 0;
+    data.m_Settings.nSavedBellSource = 0;
+    Hold(CCeMCallControl::KEY_STAR);
+    EXPECT_EQ(VIEW_RINGTONE, phone.CurrentView());
+    EXPECT_EQ(0, alert.lastPage);
+}
+
+TEST_F(DialPadTest, HoldingADigitDialsItsSpeedDialEntry)
+{
+    ASSERT_EQ(1, data.m_EasyCallDB.Set(L"엄마", L"0191112222", 15));
+    Tap(1);
+    Hold(5);
+    EXPECT_EQ(L"0191112222", Number());
+    phone.Lcd().ClearNumber();
+    Hold(7);
+    EXPECT_EQ(L"지정된 단축번호가 없습니다.", std::wstring(phone.Lcd().MessageText()));
+    EXPECT_EQ(L"7", Number());
+    // With two characters on the line a hold only appends.
+    phone.Lcd().SetNumber(L"15");
+    Hold(3);
+    EXPECT_EQ(L"153", Number());
+}
+
+TEST_F(DialPadTest, TheServiceCodeOpensNumberAssignment)
+{
+    Made nam;
+    phone.SetScreenMaker(VIEW_NAM, Maker(nam));
+    TapText(L"52*91#");
+    EXPECT_EQ(0, nam.made);  // the short code waits for send
+    Tap(CCeMCallControl::KEY_SEND);
+    EXPECT_EQ(1, nam.made);
+    EXPECT_EQ(L"", Number());
+    phone.SwitchView(VIEW_DIALPAD);
+    TapText(L"#391624875#208#");
+    EXPECT_EQ(2, nam.made);
+    EXPECT_EQ(VIEW_NAM, phone.CurrentView());
+}
+
+}  // namespace
