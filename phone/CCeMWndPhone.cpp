@@ -1,12 +1,15 @@
 #include "phone/CCeMWndPhone.h"
 
+#include <cstring>
 #include <cwchar>
 
 #include "modem/ModemMessages.h"
 #include "phone/DialPadSkin.h"
 #include "phone/EffectSounds.h"
 #include "phone/PhoneWindowClass.h"
+#include "phone/ModuleBattery.h"
 #include "phone/RingTone.h"
+#include "phone/SystemVolume.h"
 #include "stores/StoreText.h"
 #include "toolkit/CCeMMsgBox.h"
 #include "toolkit/CCeMToolkit.h"
@@ -70,11 +73,13 @@ int CCeMWndPhone::OnCreate(HWND hwnd, LPCREATESTRUCTW)
 
     GetLocalTime(&m_stLastPainted);
     m_nTick = 0;
+    SetTimer(hwnd, kTickTimer, 1000, nullptr);
     return 0;
 }
 
 int CCeMWndPhone::OnDestroy(HWND hwnd)
 {
+    KillTimer(hwnd, kTickTimer);
     if (m_pScreen) {
         m_pScreen->Destroy();
         m_pScreen.reset();
@@ -199,6 +204,12 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_SHOW_MESSAGES:
         SwitchView(VIEW_MESSAGES);
         return 0;
+    case WM_TIMER:
+        if (wp == kTickTimer)
+            OnTick();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
     default:
         return CCeMWnd::WindowProc(hwnd, msg, wp, lp);
     }
@@ -350,4 +361,182 @@ void CCeMWndPhone::IdleKey(int key, int kind)
             OpenHiddenCode(false);
         break;
     }
+}
+
+// --- tick, clock, title band --------------------------------------------------
+
+void CCeMWndPhone::OnTick()
+{
+    CCeMModem& link = m_data.m_Modem;
+    if (link.LinkState == LINK_READY || link.LinkState == LINK_LOCKED) {
+        m_nTick = m_nTick + 1 >= 65535 ? 1 : m_nTick + 1;
+        link.TimerTick();
+        // The handheld stays awake through a call and a text being sent.
+        if (m_Calls.InCall() || m_data.m_Call.bSendingMessage)
+            SetThreadExecutionState(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
+        if (m_nTick % 10 == 0)
+            m_Lcd.SetIndicator(CCeMWndLcd::kSlotHandheldVolume, TheSystemVolume().ReadStep(), 0,
+                               CCeMWndLcd::kKindHandheldVolume);
+    }
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (now.wHour != m_stLastPainted.wHour || now.wMinute != m_stLastPainted.wMinute) {
+        m_stLastPainted = now;
+        RECT clock = PhoneGeometry::kClockRect;
+        InvalidateRect(m_hWnd, &clock, FALSE);
+    }
+    m_Lcd.Tick();
+}
+
+void CCeMWndPhone::PaintClock(HDC dc)
+{
+    RECT band = {0, 0, 240, PhoneGeometry::kTitleHeight};
+    if (m_bmpClock.Handle()) {
+        HDC mem = CreateCompatibleDC(dc);
+        m_bmpClock.DrawAt(dc, mem, 0, 0);
+        DeleteDC(mem);
+    } else {
+        FillRect(dc, &band, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
+    wchar_t text[16];
+    const int hour = m_stLastPainted.wHour;
+    if (hour >= 13)
+        swprintf(text, 16, L"%d:%02dp", hour - 12, m_stLastPainted.wMinute);
+    else
+        swprintf(text, 16, L"%d:%02da", hour, m_stLastPainted.wMinute);
+    RECT clock = PhoneGeometry::kClockRect;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    DrawTextW(dc, text, -1, &clock, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+void CCeMWndPhone::OnPaint(HWND hwnd)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    PaintClock(dc);
+    EndPaint(hwnd, &ps);
+}
+
+int CCeMWndPhone::OnLButtonDown(WPARAM, int x, int y)
+{
+    if (y > PhoneGeometry::kTitleHeight)
+        return 0;
+    if (x >= 215)
+        PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+// --- results of the module's commands ----------------------------------------
+
+void CCeMWndPhone::ShowLowBatteryNotice()
+{
+    CCeMMsgBox::Show(m_hWnd, L"배터리 부족가 부족합니다.\r\n폰 프로그램을 종료 합니다.", L"경고", kMessageBoxStyle,
+                     CCeMMsgBox::kDefaultSeconds);
+}
+
+void CCeMWndPhone::OnBattery(int ok)
+{
+    CCeMModem& link = m_data.m_Modem;
+    const float volts = link.Status.batteryVolts;
+    // A failed or garbled answer says nothing about the battery.
+    if (!IsBatteryReading(ok, volts))
+        return;
+    m_Lcd.SetIndicator(CCeMWndLcd::kSlotBattery, BatteryLevel(volts), 1, CCeMWndLcd::kKindBattery);
+    if (!IsBatteryExhausted(ok, volts))
+        return;
+    link.WriteDirect("AT$WARNSND=0\r\n");
+    link.Close();
+    PlayEffectSound(m_data.m_szInstallDir, m_data.m_Settings, kEffectBattery);
+    ShowLowBatteryNotice();
+    PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+}
+
+bool CCeMWndPhone::SetHandheldTime(const SYSTEMTIME& time)
+{
+    return SetLocalTime(&time) != 0;
+}
+
+void CCeMWndPhone::OnSysTime(int ok)
+{
+    const char* text = m_data.m_Modem.Status.moduleTime;
+    if (!ok || strlen(text) != 14)
+        return;
+    for (int i = 0; i < 14; ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return;
+    const auto field = [text](int at, int n) {
+        int v = 0;
+        for (int i = 0; i < n; ++i)
+            v = v * 10 + (text[at + i] - '0');
+        return v;
+    };
+    SYSTEMTIME st = {};
+    st.wYear = static_cast<WORD>(field(0, 4));
+    st.wMonth = static_cast<WORD>(field(4, 2));
+    st.wDay = static_cast<WORD>(field(6, 2));
+    st.wHour = static_cast<WORD>(field(8, 2));
+    st.wMinute = static_cast<WORD>(field(10, 2));
+    st.wSecond = static_cast<WORD>(field(12, 2));
+    // A date the calendar does not have is not set.
+    FILETIME check;
+    if (!SystemTimeToFileTime(&st, &check))
+        return;
+    if (SetHandheldTime(st))
+        m_Lcd.RestartCallBase();
+}
+
+int CCeMWndPhone::AntennaBars(int level)
+{
+    static const int kBars[10] = {0, 1, 2, 3, 3, 4, 4, 5, 5, 5};
+    if (level < 0)
+        return 0;
+    if (level > 9)
+        return 5;
+    return kBars[level];
+}
+
+void CCeMWndPhone::OnPing(int)
+{
+    m_Lcd.SetIndicator(CCeMWndLcd::kSlotAntenna, AntennaBars(m_data.m_Modem.Status.signalLevel), 1,
+                       CCeMWndLcd::kKindAntenna);
+}
+
+void CCeMWndPhone::OnVolume(int)
+{
+    m_Lcd.SetIndicator(CCeMWndLcd::kSlotCallVolume, m_data.m_Modem.Status.speakerVolume, 1,
+                       CCeMWndLcd::kKindCallVolume);
+}
+
+void CCeMWndPhone::OnDialInfo(int ok)
+{
+    if (ok != 1 || m_data.m_Settings.bShowGreeting != 0)
+        return;
+    char own[32];
+    CopyByteTextCut(own, sizeof own, m_data.m_Modem.Status.dialInfo);
+    wchar_t banner[CCeMWndLcd::kLineLength];
+    ByteToWideText(own, banner, CCeMWndLcd::kLineLength);
+    m_Lcd.SetBanner(banner);
+}
+
+void CCeMWndPhone::OnRingVolume(int)
+{
+    const int volume = m_data.m_Modem.Status.ringVolume;
+    m_Lcd.SetIndicator(CCeMWndLcd::kSlotRingVolume, volume, 1, CCeMWndLcd::kKindAlert);
+    SyncModuleRinger(m_data.m_Modem, m_data.m_Settings, volume);
+}
+
+void CCeMWndPhone::OnReadMt(int ok)
+{
+    if (ok == 1)
+        m_data.m_Modem.DeliverRecords();
+}
+
+void CCeMWndPhone::OnReadNewMt(int ok)
+{
+    if (ok == 1)
+        OnNewTextMessage(m_data.m_Modem, m_data.m_szInstallDir, m_data.m_Settings);
 }

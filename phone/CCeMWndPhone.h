@@ -30,6 +30,7 @@ public:
     static constexpr UINT WM_DIAL_NUMBER = 4125;
     static constexpr UINT WM_SHOW_MESSAGES = 4127;
     static constexpr int kCloseRequest = 1000;      // a screen asks to be closed
+    static constexpr UINT kTickTimer = 1000;
 
     // How a screen of views 11-28 is made for a page, and turned to another
     // page of the same screen. The window owns what `make` returns.
@@ -74,14 +75,38 @@ public:
     int OnCreate(HWND hwnd, LPCREATESTRUCTW cs) override;
     int OnDestroy(HWND hwnd) override;
     int OnCommand(int notifyCode, int id, HWND control) override;
+    void OnPaint(HWND hwnd) override;
+    int OnLButtonDown(WPARAM keys, int x, int y) override;
+
+    // The one-second tick: link pump and polling, display, clock.
+    void OnTick();
+    int TickCount() const { return m_nTick; }
+
+    // Results of the module's commands (the values are the link's status).
+    void OnBattery(int ok) override;
+    void OnSysTime(int ok) override;
+    void OnPing(int ok) override;
+    void OnVolume(int ok) override;
     void OnCallerId(int ok) override;
+    void OnDialInfo(int ok) override;
+    void OnRingVolume(int ok) override;
+    void OnReadMt(int ok) override;
+    void OnReadNewMt(int ok) override;
+
+    // Antenna bars of a signal level 0-9.
+    static int AntennaBars(int level);
 
 protected:
     // The message box of a view refused while the phone is locked.
     virtual void ShowLockedNotice();
+    // The warning before the program ends for an exhausted module battery.
+    virtual void ShowLowBatteryNotice();
+    // Sets the handheld's clock; false when the platform refused.
+    virtual bool SetHandheldTime(const SYSTEMTIME& time);
 
 private:
     static int SaveSettings(void* self);
+    void PaintClock(HDC dc);
     void IdleKey(int key, int kind);
     // Speed dial of a one- or two-digit number line: 1 dialled, -1 no such
     // entry (said on the display), 0 the line is no speed-dial slot.

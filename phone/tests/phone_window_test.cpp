@@ -1,7 +1,9 @@
 // The main window's areas, its dial-pad skin and the view switch, on real windows.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "CeDbTestUtil.h"
 #include "Screenshot.h"
@@ -47,9 +49,17 @@ class TestPhone : public CCeMWndPhone {
 public:
     using CCeMWndPhone::CCeMWndPhone;
     int lockedNotices = 0;
+    int batteryNotices = 0;
+    std::vector<SYSTEMTIME> clockSet;
 
 protected:
     void ShowLockedNotice() override { ++lockedNotices; }
+    void ShowLowBatteryNotice() override { ++batteryNotices; }
+    bool SetHandheldTime(const SYSTEMTIME& t) override
+    {
+        clockSet.push_back(t);
+        return true;
+    }
 };
 
 // A screen that counts how it is made and turned.
@@ -388,6 +398,102 @@ TEST_F(DialPadTest, TheServiceCodeOpensNumberAssignment)
     TapText(L"#391624875#208#");
     EXPECT_EQ(2, nam.made);
     EXPECT_EQ(VIEW_NAM, phone.CurrentView());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PhoneWindowTest, BatteryAnswersOnlyARealLowReadingEndsTheProgram)
+{
+    Create();
+    HWND hwnd = phone.GetHwnd();
+    ModemStatus& status = data.m_Modem.Status;
+    const struct {
+        int ok;
+        float volts;
+        int level;  // -1: the indicator keeps its value
+    } answers[] = {{1, 3.9f, 5}, {0, 3.1f, -1}, {1, -1.0f, -1}, {1, 0.0f, -1}, {1, 3.25f, 0}, {1, 3.45f, 2}};
+    int shown = phone.Lcd().Indicator(CCeMWndLcd::kSlotBattery);
+    for (const auto& a : answers) {
+        status.batteryVolts = a.volts;
+        phone.OnBattery(a.ok);
+        if (a.level >= 0)
+            shown = a.level;
+        EXPECT_EQ(shown, phone.Lcd().Indicator(CCeMWndLcd::kSlotBattery)) << a.volts;
+    }
+    zentest::PumpMessages(50);
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_EQ(0, phone.batteryNotices);
+
+    status.batteryVolts = 3.2f;
+    phone.OnBattery(1);
+    EXPECT_EQ(0, phone.Lcd().Indicator(CCeMWndLcd::kSlotBattery));
+    EXPECT_EQ(1, phone.batteryNotices);
+    zentest::PumpMessages(50);
+    EXPECT_FALSE(IsWindow(hwnd));  // closed after the warning
+}
+
+TEST_F(PhoneWindowTest, AntennaVolumeBannerAndTheModuleClock)
+{
+    Create();
+    const int bars[] = {0, 0, 1, 2, 3, 3, 4, 4, 5, 5, 5, 5};
+    for (int level = -1; level <= 10; ++level) {
+        data.m_Modem.Status.signalLevel = level;
+        phone.OnPing(1);
+        EXPECT_EQ(bars[level + 1], phone.Lcd().Indicator(CCeMWndLcd::kSlotAntenna)) << level;
+    }
+    data.m_Modem.Status.speakerVolume = 3;
+    phone.OnVolume(1);
+    EXPECT_EQ(3, phone.Lcd().Indicator(CCeMWndLcd::kSlotCallVolume));
+
+    strcpy(data.m_Modem.Status.dialInfo, "01012345678");
+    data.m_Settings.bShowGreeting = 1;
+    phone.OnDialInfo(1);
+    EXPECT_STRNE(L"01012345678", phone.Lcd().BannerText());
+    data.m_Settings.bShowGreeting = 0;
+    phone.OnDialInfo(0);
+    EXPECT_STRNE(L"01012345678", phone.Lcd().BannerText());
+    phone.OnDialInfo(1);
+    EXPECT_STREQ(L"01012345678", phone.Lcd().BannerText());
+
+    strcpy(data.m_Modem.Status.moduleTime, "20261207235958");
+    phone.OnSysTime(1);
+    ASSERT_EQ(1u, phone.clockSet.size());
+    const SYSTEMTIME& t = phone.clockSet[0];
+    EXPECT_EQ(2026, t.wYear);
+    EXPECT_EQ(12, t.wMonth);
+    EXPECT_EQ(7, t.wDay);
+    EXPECT_EQ(23, t.wHour);
+    EXPECT_EQ(59, t.wMinute);
+    EXPECT_EQ(58, t.wSecond);
+    EXPECT_EQ(0, t.wDayOfWeek);
+    // Garbled times and failed answers leave the clock alone.
+    for (const char* bad : {"2026120723595", "2026130723595x", "20261332000000", "20260230120000"}) {
+        strcpy(data.m_Modem.Status.moduleTime, bad);
+        phone.OnSysTime(1);
+    }
+    strcpy(data.m_Modem.Status.moduleTime, "20261207235958");
+    phone.OnSysTime(0);
+    EXPECT_EQ(1u, phone.clockSet.size());
+}
+
+TEST_F(PhoneWindowTest, TheClockShowsTheTimeAndTheCornerCloses)
+{
+    Create();
+    phone.OnTick();
+    zentest::PumpMessages(50);
+    const auto band = zentest::CaptureWindow(phone.GetHwnd());
+    // The time is drawn in white over the band.
+    EXPECT_GT(zentest::CountPixels(band, RECT{170, 0, 220, 26}, 0xFFFFFF, 40), 10);
+    EXPECT_EQ(0, zentest::CountPixels(band, RECT{100, 0, 160, 26}, 0xFFFFFF, 40));
+    HWND hwnd = phone.GetHwnd();
+    SendMessageW(hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(100, 10));
+    zentest::PumpMessages(30);
+    EXPECT_TRUE(IsWindow(hwnd));
+    SendMessageW(hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(220, 10));
+    zentest::PumpMessages(30);
+    EXPECT_FALSE(IsWindow(hwnd));
 }
 
 }  // namespace
