@@ -3,6 +3,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include <aygshell.h>
+
 #include "modem/ModemMessages.h"
 #include "phone/DialPadSkin.h"
 #include "phone/EffectSounds.h"
@@ -73,6 +75,7 @@ int CCeMWndPhone::OnCreate(HWND hwnd, LPCREATESTRUCTW)
 
     GetLocalTime(&m_stLastPainted);
     m_nTick = 0;
+    BindAppKeys(hwnd);
     SetTimer(hwnd, kTickTimer, 1000, nullptr);
     return 0;
 }
@@ -80,6 +83,8 @@ int CCeMWndPhone::OnCreate(HWND hwnd, LPCREATESTRUCTW)
 int CCeMWndPhone::OnDestroy(HWND hwnd)
 {
     KillTimer(hwnd, kTickTimer);
+    for (int i = 0; i < 4; ++i)
+        SHSetAppKeyWndAssoc(static_cast<BYTE>(0xC1 + i), nullptr);
     if (m_pScreen) {
         m_pScreen->Destroy();
         m_pScreen.reset();
@@ -192,9 +197,12 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_MODEM_SENT:
         return 0;
     case WM_CHILD_NOTIFY:
-        if (wp == 6 || wp == 7)
-            m_Calls.SetSendingMessage(wp == 6);
+        OnChildNotify(static_cast<int>(wp));
         return 0;
+    case WM_CHAR:
+        if (OnAppKey(static_cast<wchar_t>(wp)))
+            return 0;
+        break;
     case WM_PUT_NUMBER:
         return PutNumber(wp, lp);
     case WM_DIAL_NUMBER:
@@ -211,8 +219,9 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_ERASEBKGND:
         return 1;
     default:
-        return CCeMWnd::WindowProc(hwnd, msg, wp, lp);
+        break;
     }
+    return CCeMWnd::WindowProc(hwnd, msg, wp, lp);
 }
 
 int CCeMWndPhone::PutNumber(WPARAM wp, LPARAM lp)
@@ -237,6 +246,10 @@ int CCeMWndPhone::OnCommand(int notifyCode, int id, HWND control)
     const LPARAM param = reinterpret_cast<LPARAM>(control);
     if (id == static_cast<int>(kDialPadId)) {
         OnDialPadPress(LOWORD(param), HIWORD(param));
+        return 0;
+    }
+    if (id == static_cast<int>(kRingPlayerNoticeId)) {
+        OnRingPlayerNotice(m_data, MAKEWPARAM(id, notifyCode), m_data.m_Modem.CallState, m_data.m_Call.bRejected);
         return 0;
     }
     if (notifyCode == kCloseRequest) {
@@ -539,4 +552,110 @@ void CCeMWndPhone::OnReadNewMt(int ok)
 {
     if (ok == 1)
         OnNewTextMessage(m_data.m_Modem, m_data.m_szInstallDir, m_data.m_Settings);
+}
+
+// --- keys and notifications of the screens ------------------------------------
+
+namespace {
+constexpr wchar_t kFirstAppKey = 0xC1;
+constexpr int kAppKeys = 4;
+constexpr int kMaxCallVolume = 4;
+}  // namespace
+
+void CCeMWndPhone::BindAppKeys(HWND hwnd)
+{
+    for (int i = 0; i < kAppKeys; ++i)
+        SHSetAppKeyWndAssoc(static_cast<BYTE>(kFirstAppKey + i), m_data.m_Settings.nHwButton[i] ? hwnd : nullptr);
+}
+
+void CCeMWndPhone::StepCallVolume(int delta)
+{
+    int volume = m_Lcd.Indicator(CCeMWndLcd::kSlotCallVolume) + delta;
+    volume = volume < 0 ? 0 : (volume > kMaxCallVolume ? kMaxCallVolume : volume);
+    m_data.m_Modem.CmdSetVolume(volume);
+    m_Lcd.SetIndicator(CCeMWndLcd::kSlotCallVolume, volume, 1, CCeMWndLcd::kKindCallVolume);
+}
+
+bool CCeMWndPhone::OnAppKey(wchar_t key)
+{
+    if (key < kFirstAppKey || key >= kFirstAppKey + kAppKeys)
+        return false;
+    switch (m_data.m_Settings.nHwButton[key - kFirstAppKey]) {
+    case 1:
+        StepCallVolume(+1);
+        break;
+    case 2:
+        StepCallVolume(-1);
+        break;
+    case 3:
+        TheSystemVolume().StepUp();
+        break;
+    case 4:
+        TheSystemVolume().StepDown();
+        break;
+    case 5:
+        SwitchView(VIEW_CALLLIST);
+        break;
+    case 6:
+        SwitchView(VIEW_CONTACTS);
+        break;
+    case 7:
+        SwitchView(VIEW_MESSAGES);
+        break;
+    case 9:
+        if (m_DisplayPower.IsOn())
+            m_DisplayPower.DisplayOff();
+        else
+            m_DisplayPower.DisplayOn();
+        break;
+    case 10:
+        PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+        break;
+    default:  // 0 none, 8 nothing on this handheld
+        break;
+    }
+    return true;
+}
+
+void CCeMWndPhone::OnChildNotify(int code)
+{
+    switch (code) {
+    case 1:
+        m_Lcd.RepaintIndicator(CCeMWndLcd::kKindCallVolume);
+        m_Lcd.RepaintIndicator(CCeMWndLcd::kKindAlert);
+        m_Lcd.SetIndicator(CCeMWndLcd::kSlotHandheldVolume, TheSystemVolume().ReadStep(), 1,
+                           CCeMWndLcd::kKindHandheldVolume);
+        break;
+    case 2:
+        if (m_data.m_Settings.bShowGreeting == 1) {
+            m_Lcd.SetBanner(m_data.m_Settings.szGreeting);
+        } else {
+            wchar_t own[CCeMWndLcd::kLineLength];
+            ByteToWideText(m_data.m_Modem.Status.dialInfo, own, CCeMWndLcd::kLineLength);
+            m_Lcd.SetBanner(own);
+        }
+        break;
+    case 3:
+        m_Lcd.RepaintIndicator(CCeMWndLcd::kKindAlert);
+        break;
+    case 4:
+        m_Lcd.RepaintIndicator(CCeMWndLcd::kKindLock);
+        break;
+    case 5:
+        m_data.m_Settings.nNewMessages = m_data.m_SmsDB.UnreadMessages();
+        m_data.m_EnvDB.Save();
+        m_Lcd.RepaintIndicator(CCeMWndLcd::kKindMessages);
+        break;
+    case 6:
+    case 7:
+        m_Calls.SetSendingMessage(code == 6);
+        break;
+    case 8:
+        LoadSkin();
+        InvalidateRect(m_Lcd.GetHwnd(), nullptr, FALSE);
+        InvalidateRect(m_hWnd, nullptr, FALSE);
+        break;
+    default:
+        break;
+    }
 }

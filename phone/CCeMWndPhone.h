@@ -93,6 +93,12 @@ public:
     void OnReadMt(int ok) override;
     void OnReadNewMt(int ok) override;
 
+    // Runs the function the settings give an application key (0xC1-0xC4);
+    // false for any other character.
+    bool OnAppKey(wchar_t key);
+    // Child notification 4024 with its code.
+    void OnChildNotify(int code);
+
     // Antenna bars of a signal level 0-9.
     static int AntennaBars(int level);
 
@@ -136,6 +142,9 @@ private:
     CCeMWnd* m_pStanding[3];
     std::unique_ptr<CCeMWnd> m_pScreen;
     std::map<int, ScreenMaker> m_Makers;
+
+    void BindAppKeys(HWND hwnd);
+    void StepCallVolume(int delta);
 
     DisplayPower m_DisplayPower;
     int m_nView;

@@ -497,3 +497,54 @@ TEST_F(PhoneWindowTest, TheClockShowsTheTimeAndTheCornerCloses)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PhoneWindowTest, ApplicationKeysRunTheirChosenFunctions)
+{
+    const int32_t functions[4] = {1, 2, 5, 10};
+    memcpy(data.m_Settings.nHwButton, functions, sizeof functions);
+    Create();
+    HWND hwnd = phone.GetHwnd();
+    SendMessageW(hwnd, WM_CHAR, 0xC1, 0);
+    EXPECT_EQ(1, phone.Lcd().Indicator(CCeMWndLcd::kSlotCallVolume));
+    for (int i = 0; i < 6; ++i)
+        SendMessageW(hwnd, WM_CHAR, 0xC1, 0);
+    EXPECT_EQ(4, phone.Lcd().Indicator(CCeMWndLcd::kSlotCallVolume));  // at most 4
+    for (int i = 0; i < 6; ++i)
+        SendMessageW(hwnd, WM_CHAR, 0xC2, 0);
+    EXPECT_EQ(0, phone.Lcd().Indicator(CCeMWndLcd::kSlotCallVolume));  // at least 0
+    SendMessageW(hwnd, WM_CHAR, 0xC3, 0);
+    EXPECT_EQ(VIEW_CALLLIST, phone.CurrentView());
+    SendMessageW(hwnd, WM_CHAR, L'A', 0);
+    zentest::PumpMessages(30);
+    EXPECT_TRUE(IsWindow(hwnd));
+    SendMessageW(hwnd, WM_CHAR, 0xC4, 0);
+    zentest::PumpMessages(30);
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST_F(PhoneWindowTest, ChildNotificationsRefreshWhatTheyName)
+{
+    Create();
+    HWND hwnd = phone.GetHwnd();
+    wcscpy(data.m_Settings.szGreeting, L"안녕하세요");
+    data.m_Settings.bShowGreeting = 1;
+    SendMessageW(hwnd, CCeMWndPhone::WM_CHILD_NOTIFY, 2, 0);
+    EXPECT_STREQ(L"안녕하세요", phone.Lcd().BannerText());
+    data.m_Settings.bShowGreeting = 0;
+    strcpy(data.m_Modem.Status.dialInfo, "0161234567");
+    SendMessageW(hwnd, CCeMWndPhone::WM_CHILD_NOTIFY, 2, 0);
+    EXPECT_STREQ(L"0161234567", phone.Lcd().BannerText());
+
+    data.m_Settings.nNewMessages = 7;
+    SendMessageW(hwnd, CCeMWndPhone::WM_CHILD_NOTIFY, 5, 0);
+    EXPECT_EQ(0, data.m_Settings.nNewMessages);  // the store holds none unread
+
+    // A new skin takes effect at once.
+    wcscpy(data.m_Settings.szSkinName, L"type40");
+    SendMessageW(hwnd, CCeMWndPhone::WM_CHILD_NOTIFY, 8, 0);
+    EXPECT_EQ(12, phone.DialPad().HitTest(180, 20)->id);
+}
+
+}  // namespace
