@@ -6,15 +6,15 @@
 
 namespace {
 
-// A tone that ends this soon after it started had nothing to play (a file
-// that opens but holds no sound); after a few such ends in a row the loop
-// gives up, so a broken file cannot keep the window busy restarting it.
-const DWORD kQuickEndMs = 40;
-const int kQuickEndsToGiveUp = 3;
+// A tone that keeps ending at once had nothing to play (a file that opens but
+// holds no sound): after this many restarts within a second the loop gives
+// up for this call, so a broken file cannot keep the window busy.
+const DWORD kRestartWindowMs = 1000;
+const int kRestartsPerWindow = 10;
 
 struct LoopGuard {
-    DWORD startedAt = 0;
-    int quickEnds = 0;
+    DWORD windowStart = 0;
+    int restartsInWindow = 0;
     // A tone was asked for and neither stopped nor finished since: the player
     // may not have taken it up yet, so bBePlaying alone can miss it.
     bool started = false;
@@ -25,8 +25,18 @@ void Start(CCeMpegThread* player, LPCWSTR path)
 {
     player->Open(path);
     player->Play();
-    g_loop.startedAt = GetTickCount();
     g_loop.started = true;
+}
+
+// Counts a restart; false when there have been too many just now.
+bool MayRestart()
+{
+    const DWORD now = GetTickCount();
+    if (now - g_loop.windowStart > kRestartWindowMs) {
+        g_loop.windowStart = now;
+        g_loop.restartsInWindow = 0;
+    }
+    return ++g_loop.restartsInWindow <= kRestartsPerWindow;
 }
 
 }  // namespace
@@ -78,7 +88,8 @@ int PlayRingTone(CCeDataManager& data, LPCWSTR callerNumber, LPCWSTR category, L
         lstrcpynW(pathOut, path, pathChars);
     }
     StopRingTone(data);
-    g_loop.quickEnds = 0;
+    g_loop.windowStart = GetTickCount();
+    g_loop.restartsInWindow = 0;
     Start(player, path);
     return source;
 }
@@ -91,12 +102,8 @@ int OnRingPlayerNotice(CCeDataManager& data, WPARAM wParam, LONG callState, int 
     g_loop.started = false;
     if (callState != 2 || data.m_Settings.nBellSource != 2 || rejected)
         return 0;
-    if (GetTickCount() - g_loop.startedAt < kQuickEndMs) {
-        if (++g_loop.quickEnds >= kQuickEndsToGiveUp)
-            return 0;
-    } else {
-        g_loop.quickEnds = 0;
-    }
+    if (!MayRestart())
+        return 0;
     Start(player, nullptr);
     return 1;
 }

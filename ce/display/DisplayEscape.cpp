@@ -64,7 +64,12 @@ LRESULT CALLBACK DarkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         EndPaint(hwnd, &ps);
         return 0;
     }
+    case WM_TIMER:
+        // A program that raises its own window to the top stays under the dark one.
+        SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return 0;
     case WM_CLOSE:
+        KillTimer(hwnd, 1);
         DestroyWindow(hwnd);
         return 0;
     case WM_DESTROY:
@@ -96,6 +101,7 @@ DWORD WINAPI DarkThread(LPVOID param)
     if (hwnd) {
         SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, w, h, SWP_NOACTIVATE | SWP_SHOWWINDOW);
         UpdateWindow(hwnd);
+        SetTimer(hwnd, 1, 300, nullptr);
     }
     SetEvent(start->ready);
     if (!hwnd)

@@ -20,6 +20,8 @@
 #include "phone/DisplayPower.h"
 #include "phone/NotificationLed.h"
 #include "phone/SystemVolume.h"
+#include "sim/SimConsole.h"
+#include "sim/SimModule.h"
 
 namespace {
 
@@ -211,7 +213,8 @@ DWORD ProbeState()
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring probe(exe);
     probe = probe.substr(0, probe.find_last_of(L'\\') + 1) + L"device_state_probe.exe";
-    STARTUPINFOW si = {sizeof si};
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(probe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return 0xFFFFFFFF;
@@ -231,6 +234,22 @@ TEST(NotificationLed, AnotherProcessSeesTheState)
     LedSet(0, kLedOff);
     LedSet(1, kLedOff);
     EXPECT_EQ(0x001u, ProbeState());
+}
+
+// The module simulator's console shows the handheld's LEDs and display.
+TEST(DisplayPowerTest, ConsoleStatusLineShowsTheHandheld)
+{
+    zen::sim::SimModule module;
+    zen::sim::SimConsole console(module, L"unused");
+    ASSERT_EQ(1, LedSet(0, kLedBlink));
+    EXPECT_NE(std::string::npos, console.Execute("status").find("\nhandheld: led 0=blink 1=off, display on"))
+        << console.Execute("status");
+    DisplayPower display;
+    ASSERT_EQ(1, display.DisplayOff());
+    LedSet(0, kLedOff);
+    EXPECT_NE(std::string::npos, console.Execute("status").find("handheld: led 0=off 1=off, display off"));
+    ASSERT_EQ(1, display.DisplayOn());
+    EXPECT_NE(std::string::npos, console.Execute("status").find("display on"));
 }
 
 // A window where the phone would be, counting the taps it gets.
@@ -313,6 +332,10 @@ TEST(DisplayPowerTest, OffDarkensTheScreenAndSwallowsTapsOnBringsItBack)
     const RECT screen = {0, 0, 240, 320};
     EXPECT_EQ(240 * 320, zentest::CountPixels(shot, screen, zentest::Rgb(0, 0, 0)));
 
+    // The phone raising itself does not light the screen.
+    SetWindowPos(phone.hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    zentest::PumpMessages(700);
+    EXPECT_EQ(dark, WindowFromPoint(POINT{120, 160}));
     Tap(120, 160);
     Tap(10, 300);
     EXPECT_EQ(1, phone.taps) << "taps on the dark screen reach nothing";

@@ -399,6 +399,40 @@ TEST(RasStandIn, BadRequestsAreRefusedAndChangeNothing)
     EXPECT_EQ(static_cast<DWORD>(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY), RasDeleteEntry(nullptr, L"Small"));
 }
 
+// Odd characters in what the user typed stay inside their quotes in the
+// pppd files, and any entry name makes a plain file name.
+TEST(RasStandIn, PppFilesQuoteWhatTheUserTyped)
+{
+    const std::wstring dir = HostPath(Env(L"ZEN_PPP_DIR"));
+    RASENTRY e = {};
+    e.dwSize = sizeof e;
+    wcscpy(e.szLocalPhoneNumber, L"15\"01;");
+    ASSERT_EQ(0u, RasSetEntryProperties(nullptr, L"My Net/2", &e, sizeof e, nullptr, 0));
+    RASDIALPARAMS p = {};
+    p.dwSize = sizeof p;
+    wcscpy(p.szEntryName, L"My Net/2");
+    wcscpy(p.szUserName, L"a\"b\\c\nd");
+    wcscpy(p.szPassword, L"pw");
+    ASSERT_EQ(0u, RasSetEntryDialParams(nullptr, &p, FALSE));
+    const std::string peer = ReadText(dir + L"\\peers\\My_Net_2");
+    EXPECT_NE(std::string::npos, peer.find("\nuser \"a\\\"b\\\\cd\"\n")) << peer;
+    EXPECT_NE(std::string::npos, peer.find("\npassword \"pw\"\n")) << peer;
+    const std::string chat = ReadText(dir + L"\\chatscripts\\My_Net_2");
+    EXPECT_NE(std::string::npos, chat.find("OK \"ATDT1501\"\n")) << "only dialable characters: " << chat;
+    std::istringstream lines(chat);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> words;
+        if (!line.empty() && line[0] != '#') {
+            EXPECT_TRUE(ChatWords(line, &words)) << line;
+        }
+    }
+    // Without dial parameters' password, none is written.
+    ASSERT_EQ(0u, RasSetEntryDialParams(nullptr, &p, TRUE));
+    EXPECT_EQ(std::string::npos, ReadText(dir + L"\\peers\\My_Net_2").find("password"));
+    EXPECT_EQ(0u, RasDeleteEntry(nullptr, L"My Net/2"));
+    EXPECT_EQ("<missing>", ReadText(dir + L"\\peers\\My_Net_2"));
+}
+
 // "\Windows\iexplore.exe" hands the start page to the host's browser (here a
 // script that notes what it was given).
 TEST(Browser, StartBrowserReachesTheHostsBrowser)
