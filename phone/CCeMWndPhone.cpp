@@ -12,6 +12,7 @@
 #include "phone/ModuleBattery.h"
 #include "phone/RingTone.h"
 #include "phone/SystemVolume.h"
+#include "setup/DataConnection.h"
 #include "stores/StoreText.h"
 #include "toolkit/CCeMMsgBox.h"
 #include "toolkit/CCeMToolkit.h"
@@ -61,6 +62,7 @@ int CCeMWndPhone::OnCreate(HWND hwnd, LPCREATESTRUCTW)
     GetClientRect(hwnd, &rc);
     const int width = rc.right, height = rc.bottom;
 
+    EnsureDialUpEntry();
     m_Lcd.CreateDisplay(hwnd, kDisplayId);
     m_Lcd.SetCallStateSource(&m_data.m_Modem.CallState, &m_data.m_Call.nLastState);
     m_DialPad.Create(WS_VISIBLE, PhoneGeometry::Views(width, height), hwnd, kDialPadId);
@@ -72,6 +74,10 @@ int CCeMWndPhone::OnCreate(HWND hwnd, LPCREATESTRUCTW)
     m_CompanionBar.SetGrid(kCompanionSlots, 1);
     m_CompanionBar.LoadImages(kCompanionImages[0], kCompanionImages[1], kCompanionImages[2]);
     m_CompanionBar.SetAllEnabled(0, 0);
+
+    CreateRingPlayer(m_data, CCeMToolkit::Instance(), hwnd);
+    if (m_data.m_Settings.bShowGreeting == 1)
+        m_Lcd.SetBanner(m_data.m_Settings.szGreeting);
 
     GetLocalTime(&m_stLastPainted);
     m_nTick = 0;
@@ -85,6 +91,7 @@ int CCeMWndPhone::OnDestroy(HWND hwnd)
     KillTimer(hwnd, kTickTimer);
     for (int i = 0; i < 4; ++i)
         SHSetAppKeyWndAssoc(static_cast<BYTE>(0xC1 + i), nullptr);
+    DestroyRingPlayer(m_data);
     if (m_pScreen) {
         m_pScreen->Destroy();
         m_pScreen.reset();
@@ -258,6 +265,11 @@ int CCeMWndPhone::OnCommand(int notifyCode, int id, HWND control)
     }
     if (id == 40024) {
         PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (id == 40043) {
+        EnsureDialUpEntry();
+        StartBrowser();
         return 0;
     }
     if (const int view = ViewOfMenuCommand(static_cast<UINT>(id))) {

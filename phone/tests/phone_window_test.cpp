@@ -548,3 +548,18 @@ TEST_F(PhoneWindowTest, ChildNotificationsRefreshWhatTheyName)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PhoneWindowTest, TheRingTonePlayerLivesWithTheWindowAndTheGreetingShows)
+{
+    data.m_Settings.bShowGreeting = 1;
+    wcscpy(data.m_Settings.szGreeting, L"반갑습니다");
+    Create();
+    EXPECT_NE(nullptr, data.m_pRingPlayer);
+    EXPECT_STREQ(L"반갑습니다", phone.Lcd().BannerText());
+    phone.Destroy();
+    EXPECT_EQ(nullptr, data.m_pRingPlayer);
+}
+
+}  // namespace
