@@ -430,9 +430,14 @@ void CCeMWndPhone::PaintClock(HDC dc)
     else
         swprintf(text, 16, L"%d:%02da", hour, m_stLastPainted.wMinute);
     RECT clock = PhoneGeometry::kClockRect;
+    // Small enough that "12:59p" fits the 50 pixels of the clock.
+    HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH, L"Tahoma");
+    HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
     DrawTextW(dc, text, -1, &clock, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
 }
 
 void CCeMWndPhone::OnPaint(HWND hwnd)

@@ -12,6 +12,7 @@
 #include "CeDbTestUtil.h"
 #include "ContactFixture.h"
 #include "ModuleCard.h"
+#include "ModuleCommands.h"
 #include "WinTest.h"
 #include "modem/CCeMModemListener.h"
 #include "modem/ModemMessages.h"
@@ -105,19 +106,9 @@ protected:
     {
         return zentest::WaitUntil([&] { return data.m_Call.nLastState == state; }, ms);
     }
-    // Every command line the module received that starts with `prefix`.
-    std::vector<std::string> Sent(const std::string& prefix)
-    {
-        std::vector<std::string> out;
-        for (const std::string& c : card.Module().Commands())
-            if (c.compare(0, prefix.size(), prefix) == 0)
-                out.push_back(c);
-        return out;
-    }
-    bool WaitSent(const std::string& prefix, size_t count = 1, DWORD ms = 3000)
-    {
-        return zentest::WaitUntil([&] { return Sent(prefix).size() >= count; }, ms);
-    }
+    // Command lines the module received that start with `prefix`.
+    std::vector<std::string> Sent(const std::string& prefix) { return modulecmd::Sent(card, prefix); }
+    bool WaitSent(const std::string& prefix, size_t count = 1) { return modulecmd::WaitSent(card, prefix, count); }
     std::wstring Message() const { return lcd.MessageText(); }
     std::wstring Number() const { return lcd.NumberText(); }
     // The newest call-list entry, read back from the database.

@@ -7,6 +7,7 @@
 
 #include "CeDbTestUtil.h"
 #include "Screenshot.h"
+#include "TestSkins.h"
 #include "UiInput.h"
 #include "WinTest.h"
 #include "modem/ModemMessages.h"
@@ -17,33 +18,6 @@
 static bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 
 namespace {
-
-// The generated skins, copied where their paths stay short.
-const wchar_t kInstall[] = L"C:\\zentest";
-
-std::wstring BuiltSkinFolder()
-{
-    std::wstring path = L"Z:" ZEN_TEST_INSTALL_IMAGE L"/Skin";
-    for (wchar_t& c : path)
-        if (c == L'/')
-            c = L'\\';
-    return path;
-}
-
-bool CopySkin(const wchar_t* skin, const wchar_t* as)
-{
-    const std::wstring from = BuiltSkinFolder() + L"\\" + skin + L"\\";
-    const std::wstring to = std::wstring(kInstall) + L"\\Skin\\" + as + L"\\";
-    CreateDirectoryW(kInstall, nullptr);
-    CreateDirectoryW((std::wstring(kInstall) + L"\\Skin").c_str(), nullptr);
-    CreateDirectoryW(to.c_str(), nullptr);
-    bool ok = true;
-    for (const wchar_t* f : {L"DialPad.bmp", L"DialPad_Push.bmp", L"LED.bmp"})
-        ok = CopyFileW((from + f).c_str(), (to + f).c_str(), FALSE) && ok;
-    if (GetFileAttributesW((from + L"SkinType40.st").c_str()) != INVALID_FILE_ATTRIBUTES)
-        ok = CopyFileW((from + L"SkinType40.st").c_str(), (to + L"SkinType40.st").c_str(), FALSE) && ok;
-    return ok;
-}
 
 class TestPhone : public CCeMWndPhone {
 public:
@@ -73,8 +47,8 @@ protected:
     {
         if (!CCeMToolkit::IsStarted())
             ToolkitInit(GetModuleHandleW(nullptr));
-        ASSERT_TRUE(CopySkin(L"default", L"default"));
-        ASSERT_TRUE(CopySkin(L"type40", L"type40"));
+        ASSERT_TRUE(testskins::CopySkin(L"default", L"default"));
+        ASSERT_TRUE(testskins::CopySkin(L"type40", L"type40"));
         // A skin whose key picture is no bitmap.
         CreateDirectoryW(L"C:\\zentest\\Skin\\broken", nullptr);
         HANDLE h = CreateFileW(L"C:\\zentest\\Skin\\broken\\DialPad.bmp", GENERIC_WRITE, 0, nullptr,
@@ -86,7 +60,7 @@ protected:
 
     void SetUp() override
     {
-        data.SetInstallDir(kInstall);
+        data.SetInstallDir(testskins::kInstall);
         data.m_EnvDB.Load();
     }
     void Create()
@@ -294,15 +268,7 @@ protected:
         Create();
         uitest::Activate(phone.GetHwnd());
     }
-    POINT KeyPoint(int key)
-    {
-        const MultiButtonCellDef* cells = DialPadLayout(false);
-        for (int i = 0; i < kDialPadKeys; ++i)
-            if (cells[i].id == key)
-                return uitest::ScreenPoint(phone.DialPad().GetHwnd(), cells[i].left + cells[i].width / 2,
-                                           cells[i].top + cells[i].height / 2);
-        return {};
-    }
+    POINT KeyPoint(int key) { return testskins::KeyCentre(phone.DialPad(), key); }
     void Tap(int key) { uitest::Tap(KeyPoint(key)); }
     void Hold(int key)
     {
@@ -486,7 +452,8 @@ TEST_F(PhoneWindowTest, TheClockShowsTheTimeAndTheCornerCloses)
     const auto band = zentest::CaptureWindow(phone.GetHwnd());
     // The time is drawn in white over the band.
     EXPECT_GT(zentest::CountPixels(band, RECT{170, 0, 220, 26}, 0xFFFFFF, 40), 10);
-    EXPECT_EQ(0, zentest::CountPixels(band, RECT{100, 0, 160, 26}, 0xFFFFFF, 40));
+    EXPECT_EQ(0, zentest::CountPixels(band, RECT{100, 0, 168, 26}, 0xFFFFFF, 40));
+    EXPECT_EQ(0, zentest::CountPixels(band, RECT{222, 0, 240, 26}, 0xFFFFFF, 40));  // inside its rectangle
     HWND hwnd = phone.GetHwnd();
     SendMessageW(hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(100, 10));
     zentest::PumpMessages(30);
