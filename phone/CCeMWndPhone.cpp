@@ -225,6 +225,10 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) != WA_INACTIVE)
+            HideTaskbar(hwnd);
+        break;
     default:
         break;
     }
@@ -403,9 +407,12 @@ void CCeMWndPhone::OnTick()
             m_Lcd.SetIndicator(CCeMWndLcd::kSlotHandheldVolume, TheSystemVolume().ReadStep(), 0,
                                CCeMWndLcd::kKindHandheldVolume);
     }
+    // A tap on the start area shows the taskbar until this tick.
     SYSTEMTIME now;
     GetLocalTime(&now);
-    if (now.wHour != m_stLastPainted.wHour || now.wMinute != m_stLastPainted.wMinute) {
+    if (!m_bTaskbarHidden) {
+        HideTaskbar(m_hWnd);
+    } else if (now.wHour != m_stLastPainted.wHour || now.wMinute != m_stLastPainted.wMinute) {
         m_stLastPainted = now;
         RECT clock = PhoneGeometry::kClockRect;
         InvalidateRect(m_hWnd, &clock, FALSE);
@@ -451,12 +458,26 @@ void CCeMWndPhone::OnPaint(HWND hwnd)
     EndPaint(hwnd, &ps);
 }
 
+void CCeMWndPhone::HideTaskbar(HWND hwnd)
+{
+    // Activation may come while the window is still being made.
+    m_bTaskbarHidden = 1;
+    SHFullScreen(hwnd, SHFS_HIDETASKBAR);
+}
+
 int CCeMWndPhone::OnLButtonDown(WPARAM, int x, int y)
 {
     if (y > PhoneGeometry::kTitleHeight)
         return 0;
-    if (x >= 215)
+    if (x <= 60) {
+        // The start area: the shell's taskbar comes up and opens its menu.
+        SHFullScreen(m_hWnd, SHFS_SHOWTASKBAR);
+        m_bTaskbarHidden = 0;
+        if (HWND taskbar = FindWindowW(L"HHTaskBar", nullptr))
+            PostMessageW(taskbar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    } else if (x >= 215) {
         PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+    }
     return 0;
 }
 

@@ -81,6 +81,7 @@ public:
     // The one-second tick: link pump and polling, display, clock.
     void OnTick();
     int TickCount() const { return m_nTick; }
+    bool IsTaskbarHidden() const { return m_bTaskbarHidden != 0; }
 
     // Results of the module's commands (the values are the link's status).
     void OnBattery(int ok) override;
@@ -113,6 +114,7 @@ protected:
 private:
     static int SaveSettings(void* self);
     void PaintClock(HDC dc);
+    void HideTaskbar(HWND hwnd);
     void IdleKey(int key, int kind);
     // Speed dial of a one- or two-digit number line: 1 dialled, -1 no such
     // entry (said on the display), 0 the line is no speed-dial slot.

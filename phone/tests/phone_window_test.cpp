@@ -530,3 +530,42 @@ TEST_F(PhoneWindowTest, TheRingTonePlayerLivesWithTheWindowAndTheGreetingShows)
 }
 
 }  // namespace
+
+namespace {
+
+int g_taskbarTaps = 0;
+LRESULT CALLBACK TaskbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_LBUTTONDOWN)
+        ++g_taskbarTaps;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+TEST_F(PhoneWindowTest, TheTaskbarStaysHiddenExceptAfterATapOnTheStartArea)
+{
+    // The shell's taskbar, as the shell shows it at the top of the screen.
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = TaskbarProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"HHTaskBar";
+    RegisterClassW(&wc);
+    HWND taskbar = CreateWindowExW(WS_EX_TOOLWINDOW, L"HHTaskBar", L"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 26,
+                                   nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, taskbar);
+    Create();
+    uitest::Activate(phone.GetHwnd());
+    EXPECT_TRUE(phone.IsTaskbarHidden());
+    EXPECT_FALSE(IsWindowVisible(taskbar));
+
+    SendMessageW(phone.GetHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 10));
+    zentest::PumpMessages(50);
+    EXPECT_FALSE(phone.IsTaskbarHidden());
+    EXPECT_TRUE(IsWindowVisible(taskbar));
+    EXPECT_EQ(1, g_taskbarTaps);
+    phone.OnTick();
+    EXPECT_TRUE(phone.IsTaskbarHidden());
+    EXPECT_FALSE(IsWindowVisible(taskbar));
+    DestroyWindow(taskbar);
+}
+
+}  // namespace
