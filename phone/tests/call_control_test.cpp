@@ -313,3 +313,31 @@ TEST_F(CallTest, RestrictionsDuringCalls)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CallTest, GarbageFromTheModuleDuringACallChangesNothing)
+{
+    card.Module().Ring("0101234567");
+    ASSERT_TRUE(WaitHandled(CALL_RINGING));
+    calls.InCallKey(1, 1);
+    ASSERT_TRUE(WaitHandled(CALL_CONNECTED));
+    card.Module().SendRaw("\x01\xff\xfe garbage\r\n$VC\r\nNO CARR\r\nRIN\r\n\r\r\n");
+    card.Module().SendRaw(std::string(500, 'x') + "\r\n");
+    zentest::PumpMessages(500);
+    EXPECT_EQ(CALL_CONNECTED, data.m_Call.nLastState);
+    EXPECT_TRUE(lcd.IsCallTimerRunning());
+    // The module falls silent: the end key still goes out, the call stays
+    // until the module reports its end.
+    card.Module().SetSilent(true);
+    calls.InCallKey(CCeMCallControl::KEY_END, 1);
+    ASSERT_TRUE(WaitSent("AT$REL"));
+    zentest::PumpMessages(300);
+    EXPECT_EQ(CALL_CONNECTED, data.m_Call.nLastState);
+    card.Module().SetSilent(false);
+    card.Module().RemoteHangUp();
+    ASSERT_TRUE(WaitHandled(CALL_NO_CARRIER));
+    EXPECT_EQ(CCeCallListDB::kAnswered, Newest()->nKind);
+}
+
+}  // namespace

@@ -569,3 +569,22 @@ TEST_F(PhoneWindowTest, TheTaskbarStaysHiddenExceptAfterATapOnTheStartArea)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PhoneWindowTest, WithoutAnyInstallationFolderTheKeysStillWork)
+{
+    data.SetInstallDir(L"C:\\no-such-folder");
+    Create();
+    EXPECT_EQ(0, phone.LoadSkin());
+    EXPECT_STREQ(L"default", data.m_Settings.szSkinName);
+    EXPECT_EQ(nullptr, phone.DialPad().Image(CCeMMultiButton::IMAGE_NORMAL));
+    ASSERT_EQ(kDialPadKeys, phone.DialPad().CellCount());
+    phone.OnDialPadPress(7, 1);
+    EXPECT_STREQ(L"7", phone.Lcd().NumberText());
+    phone.OnDialPadPress(99, 1);  // no such key
+    phone.OnDialPadPress(-1, 2);
+    EXPECT_STREQ(L"7", phone.Lcd().NumberText());
+}
+
+}  // namespace
