@@ -1,6 +1,6 @@
 // Draws the program's bitmaps (button strips, title bands, the message box
-// buttons) as 24-bit BMP files, so the look is ours and every build gets the
-// same pixels.
+// buttons) as 24-bit BMP files and the agent's icons as 16 x 16 ICO files, so
+// the look is ours and every build gets the same pixels.
 //
 //   bmpgen OUTDIR
 #include <algorithm>
@@ -117,6 +117,54 @@ public:
         return std::fclose(f) == 0 && ok;
     }
 
+    // A one-image icon file: 32-bit colour with alpha and its AND mask.
+    // Pixels of `transparent` become see-through.
+    bool SaveIco(const std::string& path, Rgb transparent) const
+    {
+        const uint32_t maskStride = ((w_ + 31) / 32) * 4;
+        const uint32_t imageSize = 40 + static_cast<uint32_t>(w_ * h_ * 4) + maskStride * h_;
+        std::vector<uint8_t> out(6 + 16 + imageSize, 0);
+        auto put16 = [&](size_t at, uint16_t v) { out[at] = v & 0xFF; out[at + 1] = v >> 8; };
+        auto put32 = [&](size_t at, uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                out[at + i] = (v >> (8 * i)) & 0xFF;
+        };
+        put16(2, 1);  // icon
+        put16(4, 1);  // one image
+        out[6] = static_cast<uint8_t>(w_);
+        out[7] = static_cast<uint8_t>(h_);
+        put16(10, 1);
+        put16(12, 32);
+        put32(14, imageSize);
+        put32(18, 22);
+        const size_t hdr = 22;
+        put32(hdr, 40);
+        put32(hdr + 4, static_cast<uint32_t>(w_));
+        put32(hdr + 8, static_cast<uint32_t>(h_ * 2));  // colour and mask
+        put16(hdr + 12, 1);
+        put16(hdr + 14, 32);
+        const size_t colour = hdr + 40, mask = colour + static_cast<size_t>(w_ * h_ * 4);
+        for (int y = 0; y < h_; ++y) {
+            const int row = h_ - 1 - y;  // bottom-up
+            for (int x = 0; x < w_; ++x) {
+                const Rgb c = px_[static_cast<size_t>(y) * w_ + x];
+                const bool clear = c.r == transparent.r && c.g == transparent.g && c.b == transparent.b;
+                uint8_t* p = &out[colour + (static_cast<size_t>(row) * w_ + x) * 4];
+                p[0] = clear ? 0 : c.b;
+                p[1] = clear ? 0 : c.g;
+                p[2] = clear ? 0 : c.r;
+                p[3] = clear ? 0 : 255;
+                if (clear)
+                    out[mask + row * maskStride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+            }
+        }
+        FILE* f = std::fopen(path.c_str(), "wb");
+        if (!f)
+            return false;
+        const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+        return std::fclose(f) == 0 && ok;
+    }
+
 private:
     static int CornerDistance(int x, int y, int x0, int y0, int x1, int y1, int r)
     {
@@ -189,6 +237,60 @@ Canvas PlainFrames(int w, int h, std::initializer_list<Rgb> colours)
     return strip;
 }
 
+
+// The agent's 16 x 16 icons, drawn on a see-through key colour.
+const Rgb kClear = {255, 0, 255};
+
+void Handset(Canvas& c, Rgb ink)
+{
+    c.Line(4, 3, 4, 12, 3.2, ink);
+    c.Line(4, 3, 8, 3, 2.6, ink);
+    c.Line(4, 12, 8, 12, 2.6, ink);
+}
+
+Canvas PhoneIcon(Rgb ink, Rgb dot)
+{
+    Canvas c(16, 16, kClear);
+    Handset(c, ink);
+    c.Fill(10, 9, 15, 14, dot);
+    return c;
+}
+
+Canvas OffIcon()
+{
+    Canvas c(16, 16, kClear);
+    Handset(c, {170, 170, 170});
+    c.Line(2, 14, 14, 2, 2.4, {230, 30, 30});
+    return c;
+}
+
+Canvas GlobeIcon()
+{
+    Canvas c(16, 16, kClear);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const double d = std::hypot(x - 7.5, y - 7.5);
+            if (d <= 7.0)
+                c.Set(x, y, d >= 6.0 ? Rgb{0, 90, 160} : Rgb{0, 200, 230});
+        }
+    c.Line(1.5, 7.5, 13.5, 7.5, 1.2, {0, 90, 160});
+    c.Line(7.5, 1.5, 7.5, 13.5, 1.2, {0, 90, 160});
+    return c;
+}
+
+// Foreground indicators: a system window (yellow box) or a program the tap closes (red box).
+Canvas BoxIcon(Rgb face, bool cross)
+{
+    Canvas c(16, 16, kClear);
+    c.Fill(2, 3, 14, 15, {40, 40, 40});
+    c.Fill(3, 4, 13, 14, face);
+    if (cross) {
+        c.Line(5, 6, 11, 12, 1.8, kWhite);
+        c.Line(11, 6, 5, 12, 1.8, kWhite);
+    }
+    return c;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -211,6 +313,21 @@ int main(int argc, char** argv)
     for (const Out& o : outputs) {
         const std::string path = dir + "/" + o.name;
         if (!o.image.SaveBmp(path)) {
+            std::fprintf(stderr, "bmpgen: cannot write %s\n", path.c_str());
+            return 1;
+        }
+    }
+    const Out icons[] = {
+        {"agent_phone.ico", PhoneIcon({40, 200, 60}, {40, 200, 60})},
+        {"agent_off.ico", OffIcon()},
+        {"agent_net.ico", GlobeIcon()},
+        {"agent_system.ico", BoxIcon({250, 210, 0}, false)},
+        {"agent_program.ico", BoxIcon({220, 40, 40}, true)},
+        {"agent_on.ico", PhoneIcon(kWhite, {40, 200, 60})},
+    };
+    for (const Out& o : icons) {
+        const std::string path = dir + "/" + o.name;
+        if (!o.image.SaveIco(path, kClear)) {
             std::fprintf(stderr, "bmpgen: cannot write %s\n", path.c_str());
             return 1;
         }
