@@ -15,6 +15,7 @@ const UINT_PTR kTidyTimer = 1;
 NotifyArea g_area;
 int g_pressed = -1;
 HWND g_lastForeground = nullptr;
+int g_raiseTicks = 0;  // ticks left in which the bar puts itself back on top
 
 int IconsRight(HWND hwnd)
 {
@@ -75,6 +76,22 @@ LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* cds)
     return ok ? TRUE : FALSE;
 }
 
+BOOL CALLBACK RaiseOwned(HWND w, LPARAM bar)
+{
+    if (GetWindow(w, GW_OWNER) == reinterpret_cast<HWND>(bar) && IsWindowVisible(w))
+        SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+// Back on top, with the windows it owns above it. A program's window that
+// comes up later may be stacked over the bar on the display (Wine does not
+// keep topmost windows of other processes above a newly shown one).
+void RaiseBar(HWND hwnd)
+{
+    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EnumWindows(RaiseOwned, reinterpret_cast<LPARAM>(hwnd));
+}
+
 // A tap on an icon goes to its owner as the shell reports taps.
 void TellOwner(int index, UINT mouseMessage)
 {
@@ -89,7 +106,7 @@ LRESULT CALLBACK TaskBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
     case WM_CREATE:
-        SetTimer(hwnd, kTidyTimer, 1000, nullptr);
+        SetTimer(hwnd, kTidyTimer, 500, nullptr);
         return 0;
     case WM_PAINT:
         Paint(hwnd);
@@ -120,6 +137,13 @@ LRESULT CALLBACK TaskBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (fg != g_lastForeground) {
             g_lastForeground = fg;
             changed = true;
+            // The new program's window may reach the display a little later.
+            g_raiseTicks = 6;
+        }
+        if (g_raiseTicks > 0) {
+            --g_raiseTicks;
+            if (IsWindowVisible(hwnd))
+                RaiseBar(hwnd);
         }
         if (changed)
             InvalidateRect(hwnd, nullptr, FALSE);
