@@ -5,6 +5,8 @@
 
 #include <aygshell.h>
 
+#include <shlobj.h>
+
 #include "CeDbTestUtil.h"
 #include "Screenshot.h"
 #include "ShellProcess.h"
@@ -323,6 +325,156 @@ TEST_F(Agent, MenusOpenAndATapClosesTheForegroundProgram)
     PumpMessages(200);
     PostMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 10));
     EXPECT_TRUE(WaitUntil([] { return Program::Closed(); }, 3000));
+}
+
+// The phone's "InstallDir", pointed at a folder of the test's and put back afterwards.
+class InstallDirOverride {
+public:
+    explicit InstallDirOverride(const std::wstring& dir)
+    {
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
+        DWORD size = sizeof old_ - sizeof(wchar_t);
+        had_ = RegQueryValueExW(key_, L"InstallDir", nullptr, nullptr, reinterpret_cast<BYTE*>(old_), &size) ==
+               ERROR_SUCCESS;
+        RegSetValueExW(key_, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(dir.c_str()),
+                       static_cast<DWORD>((dir.size() + 1) * sizeof(wchar_t)));
+    }
+    ~InstallDirOverride()
+    {
+        if (had_)
+            RegSetValueExW(key_, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_),
+                           static_cast<DWORD>((wcslen(old_) + 1) * sizeof(wchar_t)));
+        else
+            RegDeleteValueW(key_, L"InstallDir");
+        RegCloseKey(key_);
+    }
+
+private:
+    static constexpr const wchar_t* kKey = L"SOFTWARE\\Apps\\Norvale Zentrika";
+    HKEY key_ = nullptr;
+    bool had_ = false;
+    wchar_t old_[MAX_PATH] = {};
+};
+
+TEST_F(Agent, RunsThePhoneFromTheInstallationFolderOrBringsItForward)
+{
+    shelltest::ScratchFolder dir(L"agent-install");
+    ASSERT_TRUE(dir.Put(L"start_probe.exe", L"Zentrika.EXE"));
+    InstallDirOverride install(dir.Path());
+    ASSERT_TRUE(Start(L"PowerON"));
+    Post(WM_COMMAND, 40004, 0);
+    EXPECT_TRUE(WaitUntil([&] { return dir.Started().find(L"WAKEUP") != std::wstring::npos; }, 5000));
+    EXPECT_NE(std::wstring::npos, dir.Started().find(L"Zentrika.EXE"));
+
+    // With the phone's window there, it comes forward and nothing is started.
+    DeleteFileW(dir.File(L"started.txt").c_str());
+    HWND phone = CreateWindowW(L"STATIC", L"Zentrika", WS_POPUP | WS_VISIBLE, 0, 26, 240, 268, nullptr, nullptr,
+                               nullptr, nullptr);
+    HWND other = CreateWindowW(L"STATIC", L"Other", WS_POPUP | WS_VISIBLE, 0, 26, 240, 268, nullptr, nullptr,
+                               nullptr, nullptr);
+    SetForegroundWindow(other);
+    PumpMessages(200);
+    ASSERT_EQ(other, GetForegroundWindow());
+    Post(WM_COMMAND, 40004, 0);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == phone; }, 3000));
+    PumpMessages(500);
+    EXPECT_EQ(L"", dir.Started());
+    DestroyWindow(other);
+    DestroyWindow(phone);
+}
+
+TEST_F(Agent, OptionsWriteTheSettingAndTheStartUpLink)
+{
+    shelltest::ScratchFolder dir(L"agent-options");
+    InstallDirOverride install(dir.Path());
+    wchar_t startup[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, startup, CSIDL_STARTUP, TRUE));
+    const std::wstring link = std::wstring(startup) + L"\\ZentAgent.LNK";
+    DeleteFileW(link.c_str());
+    ASSERT_TRUE(Start(L"PowerON"));
+    PostMessageW(wnd, WM_COMMAND, 40018, 0);
+    HWND dlg = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (dlg = FindWindowW(L"#32770", L"ZentAgent Option")) != nullptr; }, 5000));
+    PumpMessages(300);
+    SaveScreenshot(CaptureScreen(), L"agent_options");
+    RECT rc;
+    GetWindowRect(dlg, &rc);
+    EXPECT_EQ(26, rc.top);  // full screen below the taskbar
+    EXPECT_EQ(240, rc.right - rc.left);
+    EXPECT_EQ(BST_CHECKED, SendDlgItemMessageW(dlg, 1004, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(BST_UNCHECKED, SendDlgItemMessageW(dlg, 1005, BM_GETCHECK, 0, 0));
+
+    SendDlgItemMessageW(dlg, 1004, BM_CLICK, 0, 0);
+    HKEY key;
+    DWORD show = 7, size = sizeof show;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kOptionsKey, 0, KEY_READ, &key));
+    RegQueryValueExW(key, L"TaskBarShow", nullptr, nullptr, reinterpret_cast<BYTE*>(&show), &size);
+    RegCloseKey(key);
+    EXPECT_EQ(0u, show);
+
+    SendDlgItemMessageW(dlg, 1005, BM_CLICK, 0, 0);
+    HANDLE f = CreateFileW(link.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f);
+    char text[MAX_PATH * 2] = {};
+    DWORD read = 0;
+    ReadFile(f, text, sizeof text - 1, &read, nullptr);
+    CloseHandle(f);
+    // The handheld's shortcut: the target's length, '#', the quoted target.
+    std::string target(text);
+    const size_t hash = target.find('#');
+    ASSERT_NE(std::string::npos, hash);
+    EXPECT_EQ(std::to_string(target.size() - hash - 1), target.substr(0, hash));
+    EXPECT_EQ('"', target[hash + 1]);
+    EXPECT_NE(std::string::npos, target.find("agent-options\\ZentAgent.EXE\""));
+    SendDlgItemMessageW(dlg, 1005, BM_CLICK, 0, 0);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(link.c_str()));
+
+    // Closing the options applies "TaskBarShow": now off, so the window hides.
+    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([] { return !FindWindowW(L"#32770", L"ZentAgent Option"); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(wnd); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return StateColour(kWhite) == 0; }, 2000));
+}
+
+TEST_F(Agent, SoftResetAsksAndClosesThePrograms)
+{
+    ASSERT_TRUE(Start(L"PowerON"));
+    Program program;
+    auto answer = [&](UINT button) {
+        PostMessageW(wnd, WM_COMMAND, 40007, 0);
+        HWND box = nullptr;
+        if (!WaitUntil([&] { return (box = FindWindowW(L"#32770", L"ZentAgent")) != nullptr; }, 5000))
+            return false;
+        PostMessageW(box, WM_COMMAND, button, 0);
+        return WaitUntil([] { return !FindWindowW(L"#32770", L"ZentAgent"); }, 3000);
+    };
+    ASSERT_TRUE(answer(IDCANCEL));
+    PumpMessages(300);
+    EXPECT_FALSE(Program::Closed());
+    ASSERT_TRUE(answer(IDOK));
+    EXPECT_TRUE(WaitUntil([] { return Program::Closed(); }, 3000));
+    EXPECT_TRUE(IsWindow(wnd));  // the agent itself stays, as after a restart
+}
+
+TEST_F(Agent, TaskMenuEntryBringsItsProgramForward)
+{
+    ASSERT_TRUE(Start(L"PowerON"));
+    Program program;
+    PumpMessages(300);
+    PostMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 10));
+    ASSERT_TRUE(WaitUntil([] { HWND m = FindWindowW(L"#32768", nullptr); return m && IsWindowVisible(m); }, 3000));
+    PostMessageW(wnd, WM_CANCELMODE, 0, 0);
+    ASSERT_TRUE(WaitUntil([] { HWND m = FindWindowW(L"#32768", nullptr); return !m || !IsWindowVisible(m); }, 3000));
+    // An untitled window is not listed; the program is the only entry.
+    HWND untitled = CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 26, 240, 268, nullptr, nullptr, nullptr,
+                                  nullptr);
+    SetForegroundWindow(untitled);
+    PumpMessages(200);
+    Post(WM_COMMAND, 40009, 0);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == program.hwnd; }, 3000));
+    Post(WM_COMMAND, 40010, 0);  // past the list: nothing happens
+    EXPECT_TRUE(IsWindow(wnd));
+    DestroyWindow(untitled);
 }
 
 }  // namespace

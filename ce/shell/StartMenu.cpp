@@ -37,7 +37,10 @@ void Start(HWND taskbar, const StartEntry& e)
     const std::wstring path = ProgramPath(e);
     const DWORD attrs = GetFileAttributesW(path.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY)) {
-        const std::wstring text = L"프로그램을 찾을 수 없습니다.\r\n" + path;
+        // The file's name only: a whole path is wider than the screen.
+        const size_t slash = path.find_last_of(L'\\');
+        const std::wstring text =
+            L"프로그램을 찾을 수 없습니다.\r\n" + (slash == std::wstring::npos ? path : path.substr(slash + 1));
         MessageBoxW(taskbar, text.c_str(), e.label, MB_OK | MB_ICONWARNING | MB_TOPMOST);
         return;
     }

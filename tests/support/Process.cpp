@@ -12,7 +12,7 @@ std::wstring BinDir()
 
 HANDLE StartProgram(const std::wstring& exe, const std::wstring& args)
 {
-    const std::wstring path = BinDir() + exe;
+    const std::wstring path = exe.find(L'\\') == std::wstring::npos ? BinDir() + exe : exe;
     std::wstring cmd = L"\"" + path + L"\"" + (args.empty() ? L"" : L" " + args);
     STARTUPINFOW si = {};
     si.cb = sizeof si;

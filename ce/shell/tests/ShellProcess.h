@@ -2,6 +2,8 @@
 // zenshell.exe run for a test: started, its taskbar found, closed at the end.
 #include <windows.h>
 
+#include <string>
+
 #include "Process.h"
 #include "WinTest.h"
 
@@ -9,9 +11,9 @@ namespace shelltest {
 
 class ShellProcess {
 public:
-    ShellProcess()
+    explicit ShellProcess(const std::wstring& exe = L"zenshell.exe")
     {
-        process_ = zentest::StartProgram(L"zenshell.exe");
+        process_ = zentest::StartProgram(exe);
         zentest::WaitUntil([this] { return (bar_ = FindWindowW(L"HHTaskBar", nullptr)) != nullptr; }, 10000);
         zentest::PumpMessages(300);  // first paint
     }
@@ -64,5 +66,59 @@ inline RECT IconSlot(int n)
     const int right = 240 - 32 - 2 - n * 18;
     return {right - 17, 5, right - 1, 21};
 }
+
+}  // namespace shelltest
+
+namespace shelltest {
+
+// A folder of its own beside the test, removed at the end.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const wchar_t* name)
+    {
+        wchar_t cwd[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, cwd);
+        path_ = std::wstring(cwd) + L"\\" + name;
+        Clear();
+        CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    ~ScratchFolder() { Clear(); }
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const wchar_t* name) const { return path_ + L"\\" + name; }
+    // Copies a built program in under another name.
+    bool Put(const wchar_t* built, const wchar_t* as) const
+    {
+        return CopyFileW((zentest::BinDir() + built).c_str(), File(as).c_str(), FALSE) != FALSE;
+    }
+    // The command line a start probe in this folder wrote, or empty.
+    std::wstring Started() const
+    {
+        HANDLE f = CreateFileW(File(L"started.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE)
+            return L"";
+        wchar_t text[512] = {};
+        DWORD read = 0;
+        ReadFile(f, text, sizeof text - sizeof(wchar_t), &read, nullptr);
+        CloseHandle(f);
+        return text;
+    }
+
+private:
+    void Clear() const
+    {
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW((path_ + L"\\*").c_str(), &fd);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileW((path_ + L"\\" + fd.cFileName).c_str());
+            } while (FindNextFileW(h, &fd));
+            FindClose(h);
+        }
+        RemoveDirectoryW(path_.c_str());
+    }
+    std::wstring path_;
+};
 
 }  // namespace shelltest

@@ -232,4 +232,37 @@ TEST_F(ShellTaskBar, StartAreaOpensTheStartMenu)
     EXPECT_TRUE(WaitUntil([] { HWND m = FindWindowW(L"#32768", nullptr); return !m || !IsWindowVisible(m); }, 3000));
 }
 
+// The start menu starts what is beside the shell and says so when a program is missing.
+TEST(ShellStartMenu, StartsWhatExistsAndReportsWhatIsMissing)
+{
+    shelltest::ScratchFolder dir(L"shell-start");
+    ASSERT_TRUE(dir.Put(L"zenshell.exe", L"zenshell.exe"));
+    ASSERT_TRUE(dir.Put(L"start_probe.exe", L"zencontacts.exe"));
+    shelltest::ShellProcess shell(dir.File(L"zenshell.exe"));
+    ASSERT_NE(nullptr, shell.Bar());
+    auto choose = [&](int item) {
+        PostMessageW(shell.Bar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 10));
+        HWND menu = nullptr;
+        if (!WaitUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, 3000))
+            return false;
+        for (int i = 0; i < item; ++i)
+            PostMessageW(shell.Bar(), WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(shell.Bar(), WM_KEYDOWN, VK_RETURN, 0);
+        return true;
+    };
+    ASSERT_TRUE(choose(2));  // the contacts tool
+    EXPECT_TRUE(WaitUntil([&] { return dir.Started().find(L"zencontacts.exe") != std::wstring::npos; }, 5000));
+
+    ASSERT_TRUE(choose(1));  // the phone, not there
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (box = FindWindowW(L"#32770", L"Zentrika")) != nullptr; }, 5000));
+    if (box) {
+        PumpMessages(300);
+        SaveScreenshot(CaptureScreen(), L"shell_missing_program");
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitUntil([] { return !FindWindowW(L"#32770", L"Zentrika"); }, 3000));
+    }
+    EXPECT_TRUE(IsWindow(shell.Bar()));
+}
+
 }  // namespace
