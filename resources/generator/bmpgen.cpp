@@ -241,18 +241,25 @@ Canvas PlainFrames(int w, int h, std::initializer_list<Rgb> colours)
 // The agent's 16 x 16 icons, drawn on a see-through key colour.
 const Rgb kClear = {255, 0, 255};
 
+// A telephone handset: a curved grip with the ear and mouth pieces.
 void Handset(Canvas& c, Rgb ink)
 {
-    c.Line(4, 3, 4, 12, 3.2, ink);
-    c.Line(4, 3, 8, 3, 2.6, ink);
-    c.Line(4, 12, 8, 12, 2.6, ink);
+    const double pi = 3.14159265358979;
+    const int steps = 12;
+    for (int i = 0; i < steps; ++i) {
+        const double a0 = (0.62 + 0.76 * i / steps) * pi, a1 = (0.62 + 0.76 * (i + 1) / steps) * pi;
+        c.Line(9.5 + 6.0 * std::cos(a0), 7.5 + 6.0 * std::sin(a0), 9.5 + 6.0 * std::cos(a1),
+               7.5 + 6.0 * std::sin(a1), 2.8, ink);
+    }
+    c.Line(6.0, 2.2, 9.0, 1.6, 3.2, ink);
+    c.Line(6.0, 12.8, 9.0, 13.4, 3.2, ink);
 }
 
 Canvas PhoneIcon(Rgb ink, Rgb dot)
 {
     Canvas c(16, 16, kClear);
     Handset(c, ink);
-    c.Fill(10, 9, 15, 14, dot);
+    c.Fill(11, 6, 15, 10, dot);
     return c;
 }
 
