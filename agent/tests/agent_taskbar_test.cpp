@@ -243,6 +243,18 @@ TEST_F(Agent, KilledWhileCountingLosesOnlyWhatItHadNotStored)
 
 // A program of this process in the foreground, recording whether it was asked to close.
 struct Program {
+    explicit Program(const wchar_t* cls = L"AgentTestProgram", const wchar_t* title = L"Test Program")
+    {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = cls;
+        RegisterClassW(&wc);
+        hwnd = CreateWindowW(cls, title, WS_POPUP | WS_VISIBLE, 0, 26, 240, 268, nullptr, nullptr, wc.hInstance,
+                             nullptr);
+        Closed() = false;
+        SetForegroundWindow(hwnd);
+    }
     static bool& Closed()
     {
         static bool closed = false;
@@ -257,18 +269,6 @@ struct Program {
         return DefWindowProcW(h, m, w, l);
     }
     HWND hwnd = nullptr;
-    Program()
-    {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"AgentTestProgram";
-        RegisterClassW(&wc);
-        hwnd = CreateWindowW(L"AgentTestProgram", L"Test Program", WS_POPUP | WS_VISIBLE, 0, 26, 240, 268, nullptr,
-                             nullptr, wc.hInstance, nullptr);
-        Closed() = false;
-        SetForegroundWindow(hwnd);
-    }
     ~Program() { DestroyWindow(hwnd); }
 };
 
@@ -474,6 +474,27 @@ TEST_F(Agent, TaskMenuEntryBringsItsProgramForward)
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == program.hwnd; }, 3000));
     Post(WM_COMMAND, 40010, 0);  // past the list: nothing happens
     EXPECT_TRUE(IsWindow(wnd));
+    DestroyWindow(untitled);
+}
+
+TEST_F(Agent, SystemWindowsShowTheirOwnIndicatorAndAreClosedToo)
+{
+    ASSERT_TRUE(Start(L"PowerON"));
+    Program settings(L"CPL_Clock", L"Clock");
+    const RECT indicator = {225, 8, 237, 18};
+    EXPECT_TRUE(WaitUntil([&] { return CountPixels(CaptureScreen(), indicator, Rgb(250, 210, 0), 12) > 20; }, 3000));
+    SaveScreenshot(CaptureScreen(), L"agent_foreground_system");
+    PostMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 10));
+    EXPECT_TRUE(WaitUntil([] { return Program::Closed(); }, 3000));
+    // Nothing in front that a person could close: no indicator.
+    DestroyWindow(settings.hwnd);
+    HWND untitled = CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 26, 240, 268, nullptr, nullptr, nullptr,
+                                  nullptr);
+    SetForegroundWindow(untitled);
+    EXPECT_TRUE(WaitUntil([&] {
+        const Image shot = CaptureScreen();
+        return CountPixels(shot, indicator, Rgb(250, 210, 0), 12) == 0 && CountPixels(shot, indicator, Rgb(220, 40, 40), 12) == 0;
+    }, 3000));
     DestroyWindow(untitled);
 }
 

@@ -113,6 +113,8 @@ LRESULT CALLBACK TaskBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;  // a tap on the bar leaves the program in front
     case WM_COPYDATA:
         return OnCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lp));
     case WM_LBUTTONDOWN: {
