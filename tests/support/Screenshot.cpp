@@ -106,6 +106,23 @@ Image CaptureWindow(HWND hwnd)
     return img;
 }
 
+Image LoadBitmapFile(const std::wstring& path)
+{
+    HBITMAP bmp = static_cast<HBITMAP>(
+        LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!bmp)
+        return {};
+    BITMAP bm = {};
+    GetObjectW(bmp, sizeof bm, &bm);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    Image img = Grab(dc, bm.bmWidth, bm.bmHeight);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bmp);
+    return img;
+}
+
 int CountPixels(const Image& img, const RECT& rect, uint32_t color, int tolerance)
 {
     const RECT c = Clip(img, rect);

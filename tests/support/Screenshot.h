@@ -28,6 +28,9 @@ Image CaptureScreen();
 // One window with its frame and children, as it is drawn now.
 Image CaptureWindow(HWND hwnd);
 
+// A bitmap file's pixels; empty when it cannot be read as a bitmap.
+Image LoadBitmapFile(const std::wstring& path);
+
 // Pixels of `rect` (clipped to the image) within `tolerance` of `color` per channel.
 int CountPixels(const Image& img, const RECT& rect, uint32_t color, int tolerance = 0);
 // Number of distinct colours in `rect`.
