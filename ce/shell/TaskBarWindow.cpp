@@ -119,14 +119,17 @@ LRESULT CALLBACK TaskBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return OnCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lp));
     case WM_LBUTTONDOWN: {
         const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
-        if (x < kStartAreaWidth) {
-            OpenStartMenu(hwnd);
-            return 0;
-        }
         RECT rc;
         GetClientRect(hwnd, &rc);
-        g_pressed = g_area.HitTest(x, y, IconsRight(hwnd), rc.bottom);
-        TellOwner(g_pressed, WM_LBUTTONDOWN);
+        const int right = IconsRight(hwnd);
+        g_pressed = g_area.HitTest(x, y, right, rc.bottom);
+        if (g_pressed >= 0) {
+            TellOwner(g_pressed, WM_LBUTTONDOWN);
+            return 0;
+        }
+        // As on the handheld, the flag and the title left of the icons open the menu.
+        if (x < right - static_cast<int>(g_area.Count()) * NotifyArea::kSlot)
+            OpenStartMenu(hwnd);
         return 0;
     }
     case WM_LBUTTONUP:

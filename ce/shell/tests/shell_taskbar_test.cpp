@@ -153,8 +153,8 @@ TEST_F(ShellTaskBar, TapsGoToTheOwnerAndDeadOwnersLoseTheirIcons)
         EXPECT_EQ(LPARAM(WM_LBUTTONDOWN), Owner::Taps()[0].second);
         EXPECT_EQ(42u, Owner::Taps()[1].first);
         EXPECT_EQ(LPARAM(WM_LBUTTONUP), Owner::Taps()[1].second);
-        // A tap beside the icons tells nobody.
-        PostMessageW(shell.Bar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 12));
+        // A tap right of the icons, where a program's close box sits, tells nobody.
+        PostMessageW(shell.Bar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(230, 12));
         PumpMessages(300);
         EXPECT_EQ(2u, Owner::Taps().size());
         EXPECT_GT(ColourIn(slot, Rgb(255, 0, 0)), 100);
@@ -215,7 +215,8 @@ TEST_F(ShellTaskBar, FullScreenHidesAndShowsIt)
 TEST_F(ShellTaskBar, StartAreaOpensTheStartMenu)
 {
     ASSERT_NE(nullptr, shell.Bar());
-    PostMessageW(shell.Bar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 10));
+    // The title beside the flag belongs to the start area too.
+    PostMessageW(shell.Bar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(55, 10));
     HWND menu = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, 3000));
     RECT rc;
