@@ -125,6 +125,13 @@ LRESULT CALLBACK CCeAgentWnd::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 LRESULT CCeAgentWnd::Handle(UINT msg, WPARAM wp, LPARAM lp)
 {
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    if (msg == taskbarCreated && taskbarCreated) {
+        // A shell that started after the agent: the icon could not be added before.
+        if (!m_bIconAdded)
+            UpdateNotifyIcon(true);
+        return 0;
+    }
     switch (msg) {
     case WM_CREATE:
         OnCreate();

@@ -498,4 +498,30 @@ TEST_F(Agent, SystemWindowsShowTheirOwnIndicatorAndAreClosedToo)
     DestroyWindow(untitled);
 }
 
+// Without a shell the agent stands alone; a shell started later gets its icon.
+TEST(AgentWithoutShell, StandsAloneAndAddsItsIconWhenTheShellComes)
+{
+    ASSERT_EQ(nullptr, FindWindowW(L"HHTaskBar", nullptr));
+    SetTaskBarShow(1);
+    HANDLE agent = StartProgram(L"ZentAgent.exe", L"Phone");
+    HWND wnd = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (wnd = FindWindowW(L"Norvale TaskBar", L"Norvale TaskBar")) != nullptr; }, 10000));
+    EXPECT_EQ(nullptr, GetParent(wnd));
+    // A second start still finds it and passes its state.
+    HANDLE second = StartProgram(L"ZentAgent.exe", L"PowerOFF");
+    EXPECT_EQ(0u, WaitExit(second, 5000));
+    EndProcess(second);
+    {
+        shelltest::ShellProcess shell;
+        ASSERT_NE(nullptr, shell.Bar());
+        EXPECT_TRUE(WaitUntil([&] {
+            return CountPixels(CaptureScreen(), shelltest::IconSlot(0), kRed, 12) > 5;  // "PowerOFF"'s icon
+        }, 3000));
+        PostMessageW(wnd, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, WaitExit(agent, 10000));
+    }
+    EndProcess(agent);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kOptionsKey);
+}
+
 }  // namespace

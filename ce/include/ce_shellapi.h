@@ -12,7 +12,9 @@
 // after the call); a tap on it posts uCallbackMessage to hWnd with wParam =
 // uID and lParam = WM_LBUTTONDOWN, then WM_LBUTTONUP; the call fails when no
 // taskbar runs, when NIM_ADD names an icon that exists, or when NIM_MODIFY or
-// NIM_DELETE names one that does not.
+// NIM_DELETE names one that does not. When the taskbar starts it broadcasts
+// the registered message "TaskbarCreated", so programs that came first can
+// add their icons again.
 //
 // Include it after <windows.h>. With CE_SHELLAPI_NO_REMAP defined only
 // ce_Shell_NotifyIcon is declared.
