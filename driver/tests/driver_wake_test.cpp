@@ -149,15 +149,16 @@ protected:
     {
         if (!Insert() || !Pumped([&] { return !agent.states.empty(); }))
             return 0;
-        DWORD pid = StartPhone();
+        DWORD pid = StartPhone(true);
         bool held = pid && Pumped([&] { return Count(" opened") == 1; }) &&
                     Pumped([&] { return agent.states.back() == 1; });  // "Phone"
         return held ? pid : 0;
     }
 
-    DWORD StartPhone()
+    // The stand-in phone as the user starts it; with `holdPort` it opens the port.
+    DWORD StartPhone(bool holdPort)
     {
-        if (!WriteText(dir_ + L"\\port.txt", Narrow(name_)))
+        if (holdPort && !WriteText(dir_ + L"\\port.txt", Narrow(name_)))
             return 0;
         std::wstring exe = dir_ + L"\\Zentrika.EXE";
         std::wstring cmd = L"\"" + exe + L"\"";
@@ -298,6 +299,39 @@ TEST_F(DriverWake, AgentThatDoesNotRunIsStartedWithTheStateWord)
     EXPECT_EQ(Count("ZentAgent "), Count(" start PowerON\r\n"));
     ASSERT_TRUE(CeDevMgrRemoveCard(pnpId_.c_str()));
     ASSERT_TRUE(Pumped([&] { return Count(" start PowerOFF\r\n") == 1; })) << Log();
+}
+
+TEST_F(DriverWake, RunningPhoneIsToldWhenTheMonitorWatchesAgain)
+{
+    drvtest::AgentWindows agent;
+    ASSERT_TRUE(Insert());
+    ASSERT_TRUE(Pumped([&] { return !agent.states.empty(); }));
+    // The phone runs but has no port (its link is closed).
+    ASSERT_TRUE(WriteText(dir_ + L"\\port.txt", ""));
+    ASSERT_NE(StartPhone(false), 0u);
+    ASSERT_TRUE(Pumped([&] { return FindWindowW(L"Norvale Zentrika", L"Zentrika") != nullptr; }));
+    HANDLE h = porttest::OpenPort(name_);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CloseHandle(h));
+    ASSERT_TRUE(Pumped([&] { return Count(" wake 1 1\r\n") == 1; })) << Log();
+    EXPECT_EQ(Count(" start WAKEUP"), 0);
+}
+
+TEST_F(DriverWake, ResumeStartsTheDriverAnew)
+{
+    drvtest::AgentWindows agent;
+    ASSERT_TRUE(WriteText(dir_ + L"\\quit.txt", "x"));
+    ASSERT_TRUE(Insert());
+    ASSERT_TRUE(Pumped([&] { return !agent.states.empty(); }));
+    agent.states.clear();
+    ASSERT_TRUE(CeDevMgrSetPower(FALSE));
+    ASSERT_TRUE(CeDevMgrSetPower(TRUE));
+    // De-initialised ("PowerOFF"), then initialised and armed again ("PowerON").
+    ASSERT_TRUE(Pumped([&] { return agent.states.size() >= 2 && agent.states.back() == 0; }));
+    EXPECT_EQ(agent.states[0], 3);
+    module_.SetRingTiming(2000, 800, 1);
+    module_.Ring("0101234567");
+    ASSERT_TRUE(Pumped([&] { return Count(" start WAKEUP") == 1; })) << Log();
 }
 
 // Threads of the device manager's host: one per connection, so a handle
