@@ -60,6 +60,20 @@ std::string Narrow(const std::wstring& w)
     return std::string(w.begin(), w.end());
 }
 
+void RemoveFolder(const std::wstring& dir)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((dir + L"\\" + found.cFileName).c_str());
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
 bool Pumped(const std::function<bool()>& done, DWORD ms = 8000)
 {
     return zentest::WaitUntil(done, ms);
@@ -76,6 +90,7 @@ protected:
         dir_ = std::wstring(tmp) + L"zdrv" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++round);
         // The driver reads at most 128 bytes of the folder's name.
         ASSERT_LT(dir_.size(), 64u);
+        RemoveFolder(dir_);  // left by an earlier run of a process with this id
         ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
         const std::wstring standIn = ProgramDir() + L"zendrv_standin.exe";
         ASSERT_TRUE(CopyFileW(standIn.c_str(), (dir_ + L"\\Zentrika.EXE").c_str(), FALSE));
@@ -118,9 +133,7 @@ protected:
                 RegDeleteValueW(key, L"InstallDir");
             RegCloseKey(key);
         }
-        for (const wchar_t* f : {L"Zentrika.EXE", L"ZentAgent.EXE", L"starts.log", L"port.txt", L"quit.txt"})
-            DeleteFileW((dir_ + L"\\" + f).c_str());
-        RemoveDirectoryW(dir_.c_str());
+        RemoveFolder(dir_);
     }
 
     bool Insert()
@@ -219,6 +232,27 @@ TEST_F(DriverWake, MonitorHoldsThePortAndEachRingStartsThePhoneOnce)
         zentest::PumpMessages(300);
     }
     EXPECT_EQ(Count("ZentAgent"), 0);
+}
+
+TEST_F(DriverWake, PhoneThatCannotBeStartedLeavesTheMonitorWatching)
+{
+    drvtest::AgentWindows agent;
+    ASSERT_TRUE(WriteText(dir_ + L"\\quit.txt", "x"));
+    const std::wstring phone = dir_ + L"\\Zentrika.EXE";
+    const std::wstring aside = dir_ + L"\\aside.exe";
+    ASSERT_TRUE(MoveFileW(phone.c_str(), aside.c_str()));
+    ASSERT_TRUE(Insert());
+    ASSERT_TRUE(Pumped([&] { return !agent.states.empty(); }));
+    module_.SetRingTiming(1500, 600, 1);
+    module_.Ring("0101234567");
+    ASSERT_TRUE(Pumped([&] { return module_.Call() == zen::sim::SimModule::CallState::Idle; }));
+    EXPECT_EQ(Count("Zentrika "), 0);
+    // Installed again: the next call starts it.
+    ASSERT_TRUE(MoveFileW(aside.c_str(), phone.c_str()));
+    zentest::PumpMessages(300);
+    module_.Ring("0101234567");
+    ASSERT_TRUE(Pumped([&] { return Count(" start WAKEUP\r\n") == 1; })) << Log();
+    EXPECT_EQ(agent.states.size(), 1u);  // armed once: nothing went wrong in between
 }
 
 TEST_F(DriverWake, TextAnnouncedAtPowerOnStartsThePhone)
