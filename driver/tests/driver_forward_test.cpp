@@ -7,7 +7,9 @@
 #include <pegdser.h>
 #include <ppcutil.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "AgentWindows.h"
 #include "ce_streamdrv.h"
@@ -240,6 +242,64 @@ TEST_F(DriverForward, ForwardsEveryEntryPointAndLendsTheMonitorsHandle)
     EXPECT_FALSE(wakeup);
     ASSERT_TRUE(WaitFor([&] { return !agent.states.empty() && agent.states.back() == 3; }));
     EXPECT_FALSE(e.Deinit(kContext));
+    EXPECT_TRUE(FreeLibrary(drv));
+}
+
+// An open from its own thread: what it returned and the error it set.
+struct Opener {
+    std::atomic<bool> done{false};
+    std::atomic<DWORD_PTR> handle{0};
+    std::atomic<DWORD> error{0};
+    std::thread thread;
+    void Start(const Entries& e)
+    {
+        thread = std::thread([this, &e] {
+            handle = e.Open(kContext, kRW, 0);
+            error = GetLastError();
+            done = true;
+        });
+    }
+};
+
+TEST_F(DriverForward, OpenersWaitForTheHolderOneAtATime)
+{
+    FakeSerial fake(L"full\\Serial.dll");
+    ASSERT_NE(fake.Module(), nullptr);
+    drvtest::AgentWindows agent;
+    HMODULE drv = LoadLibraryW(Beside(L"ZentDrv.dll").c_str());
+    ASSERT_NE(drv, nullptr);
+    Entries e = Resolve(drv);
+    ASSERT_EQ(e.Init(0x77), kContext);
+    for (bool deinit : {false, true}) {
+        DWORD_PTR first = e.Open(kContext, kRW, 0);
+        ASSERT_EQ(first, kMonitorHandle);
+        // Two more: one waits for the holder, the other is refused at once.
+        Opener a, b;
+        a.Start(e);
+        b.Start(e);
+        ASSERT_TRUE(WaitFor([&] { return a.done || b.done; }));
+        zentest::PumpMessages(200);
+        Opener& refused = a.done ? a : b;
+        Opener& waiting = a.done ? b : a;
+        EXPECT_FALSE(waiting.done);
+        EXPECT_EQ(refused.handle.load(), 0u);
+        EXPECT_EQ(refused.error.load(), DWORD(ERROR_BUSY));
+        if (!deinit) {
+            // The holder lets go: the waiting opener gets the port.
+            EXPECT_TRUE(e.Close(first));
+            ASSERT_TRUE(WaitFor([&] { return waiting.done.load(); }));
+            EXPECT_EQ(waiting.handle.load(), kMonitorHandle);
+            EXPECT_TRUE(e.Close(waiting.handle));
+        } else {
+            // De-initialisation releases it with nothing.
+            EXPECT_TRUE(e.Deinit(kContext));
+            ASSERT_TRUE(WaitFor([&] { return waiting.done.load(); }));
+            EXPECT_EQ(waiting.handle.load(), 0u);
+        }
+        a.thread.join();
+        b.thread.join();
+    }
+    EXPECT_EQ(fake.OpenCount(), 0u);
     EXPECT_TRUE(FreeLibrary(drv));
 }
 
