@@ -8,6 +8,7 @@
 #include <ppcutil.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -106,6 +107,35 @@ protected:
     }
 };
 
+// ZentDrv.dll loaded against the complete fake, with the agent's windows up.
+class DriverOnFake : public DriverForward {
+protected:
+    void SetUp() override
+    {
+        DriverForward::SetUp();
+        if (HasFatalFailure())
+            return;
+        fakeLib = std::make_unique<FakeSerial>(L"full\\Serial.dll");
+        ASSERT_NE(fake().Module(), nullptr);
+        ASSERT_TRUE(agent.Ready());
+        drv = LoadLibraryW(Beside(L"ZentDrv.dll").c_str());
+        ASSERT_NE(drv, nullptr);
+        e = Resolve(drv);
+    }
+    void TearDown() override
+    {
+        if (drv) {
+            EXPECT_TRUE(FreeLibrary(drv));
+        }
+    }
+    FakeSerial& fake() { return *fakeLib; }
+
+    std::unique_ptr<FakeSerial> fakeLib;
+    drvtest::AgentWindows agent;
+    HMODULE drv = nullptr;
+    Entries e{};
+};
+
 TEST_F(DriverForward, EveryEntryPointFailsCleanlyWithoutSerialDll)
 {
     HMODULE drv = LoadLibraryW(Beside(L"ZentDrv.dll").c_str());
@@ -149,32 +179,25 @@ TEST_F(DriverForward, SerialDllWithoutOneEntryPointIsNotUsedAndIsReleased)
     EXPECT_EQ(GetModuleHandleW(L"Serial.dll"), nullptr);
 }
 
-TEST_F(DriverForward, ForwardsEveryEntryPointAndLendsTheMonitorsHandle)
+TEST_F(DriverOnFake, ForwardsEveryEntryPointAndLendsTheMonitorsHandle)
 {
-    FakeSerial fake(L"full\\Serial.dll");
-    ASSERT_NE(fake.Module(), nullptr);
-    drvtest::AgentWindows agent;
-    ASSERT_TRUE(agent.Ready());
-    HMODULE drv = LoadLibraryW(Beside(L"ZentDrv.dll").c_str());
-    ASSERT_NE(drv, nullptr);
-    Entries e = Resolve(drv);
 
     ASSERT_EQ(e.Init(0x1234), kContext);
-    EXPECT_TRUE(fake.Logged("Init 1234"));
+    EXPECT_TRUE(fake().Logged("Init 1234"));
     BOOL enabled = FALSE, wakeup = FALSE;
     ASSERT_TRUE(CePpcGetInterruptState(0, &enabled, &wakeup, nullptr));
     EXPECT_TRUE(enabled);
     EXPECT_TRUE(wakeup);
     // The monitor opens the port for itself and arms: the agent hears "PowerON".
     ASSERT_TRUE(WaitFor([&] { return !agent.states.empty(); }));
-    EXPECT_TRUE(fake.Logged("Open c0000000 3 -> 100"));
+    EXPECT_TRUE(fake().Logged("Open c0000000 3 -> 100"));
     EXPECT_EQ(agent.states[0], 0);
-    EXPECT_EQ(fake.Count("Open c0000000"), 1);
+    EXPECT_EQ(fake().Count("Open c0000000"), 1);
 
     // A reader/writer gets the monitor's own handle; no second open reaches the library.
     DWORD_PTR h = e.Open(kContext, kRW, 0);
     EXPECT_EQ(h, kMonitorHandle);
-    EXPECT_EQ(fake.Count("Open c0000000"), 1);
+    EXPECT_EQ(fake().Count("Open c0000000"), 1);
     // No phone window: the port went to a data connection.
     ASSERT_TRUE(WaitFor([&] { return agent.states.size() >= 2; }));
     EXPECT_EQ(agent.states[1], 2);
@@ -182,9 +205,9 @@ TEST_F(DriverForward, ForwardsEveryEntryPointAndLendsTheMonitorsHandle)
     char buf[16] = {};
     EXPECT_EQ(e.Read(h, buf, 16), 7u);
     EXPECT_EQ(std::string(buf), "rrrrrrr");
-    EXPECT_TRUE(fake.Logged("Read 100 16"));
+    EXPECT_TRUE(fake().Logged("Read 100 16"));
     EXPECT_EQ(e.Write(h, "AT\r\n", 4), 4u);
-    EXPECT_TRUE(fake.Logged("Write 100 4"));
+    EXPECT_TRUE(fake().Logged("Write 100 4"));
     ASSERT_TRUE(WaitFor([&] { return agent.trafficPosts >= 2; }));
     EXPECT_EQ(agent.written, 4u);
     EXPECT_EQ(agent.read, 7u);
@@ -196,7 +219,7 @@ TEST_F(DriverForward, ForwardsEveryEntryPointAndLendsTheMonitorsHandle)
     EXPECT_TRUE(e.IOControl(h, 0x1B0077, in, 3, out, 5, &returned));
     EXPECT_EQ(returned, 5u);
     EXPECT_EQ(out[4], 0x5A);
-    EXPECT_TRUE(fake.Logged("IOControl 100 1b0077 3 5"));
+    EXPECT_TRUE(fake().Logged("IOControl 100 1b0077 3 5"));
     in[0] = 0;
     EXPECT_FALSE(e.IOControl(h, 0x1B0077, in, 3, out, 5, &returned));
     EXPECT_EQ(e.Seek(h, 10, FILE_BEGIN), DWORD(-1));
@@ -205,44 +228,43 @@ TEST_F(DriverForward, ForwardsEveryEntryPointAndLendsTheMonitorsHandle)
     // A status handle (no access) goes straight to the library and back.
     DWORD_PTR status = e.Open(kContext, 0, 0);
     EXPECT_NE(status, 0u);
-    EXPECT_TRUE(fake.Logged("Open 0 0 -> " + [&] {
+    EXPECT_TRUE(fake().Logged("Open 0 0 -> " + [&] {
         char s[20];
         sprintf(s, "%llx", static_cast<unsigned long long>(status));
         return std::string(s);
     }()));
     EXPECT_TRUE(e.Close(status));
-    EXPECT_EQ(fake.Count("Close "), 1);
+    EXPECT_EQ(fake().Count("Close "), 1);
 
     // Closing the lent handle keeps the port open and re-arms the monitor.
     EXPECT_TRUE(e.Close(h));
-    EXPECT_EQ(fake.Count("Close 100"), 0);
+    EXPECT_EQ(fake().Count("Close 100"), 0);
     ASSERT_TRUE(WaitFor([&] { return agent.states.size() >= 3; }));
     EXPECT_EQ(agent.states[2], 0);
     // The monitor's handle is not anyone else's to close.
     EXPECT_FALSE(e.Close(kMonitorHandle));
-    EXPECT_EQ(fake.Count("Close 100"), 0);
+    EXPECT_EQ(fake().Count("Close 100"), 0);
     EXPECT_EQ(e.Open(kContext, kRW, 0), kMonitorHandle);
     EXPECT_TRUE(e.Close(kMonitorHandle));
 
     // A power event stops the driver until it is initialised again.
     e.PowerDown(kContext);
-    EXPECT_TRUE(fake.Logged("PowerDown 5000"));
+    EXPECT_TRUE(fake().Logged("PowerDown 5000"));
     EXPECT_EQ(e.Open(kContext, kRW, 0), 0u);
     EXPECT_EQ(e.Read(kMonitorHandle, buf, 4), DWORD(-1));
     EXPECT_EQ(e.Write(kMonitorHandle, "A", 1), DWORD(-1));
     EXPECT_FALSE(e.IOControl(kMonitorHandle, 0x1B0077, nullptr, 0, nullptr, 0, &returned));
     e.PowerUp(kContext);
-    EXPECT_TRUE(fake.Logged("PowerUp 5000"));
+    EXPECT_TRUE(fake().Logged("PowerUp 5000"));
 
     EXPECT_TRUE(e.Deinit(kContext));
-    EXPECT_TRUE(fake.Logged("Deinit 5000"));
-    EXPECT_EQ(fake.OpenCount(), 0u);
+    EXPECT_TRUE(fake().Logged("Deinit 5000"));
+    EXPECT_EQ(fake().OpenCount(), 0u);
     ASSERT_TRUE(CePpcGetInterruptState(0, &enabled, &wakeup, nullptr));
     EXPECT_TRUE(enabled);
     EXPECT_FALSE(wakeup);
     ASSERT_TRUE(WaitFor([&] { return !agent.states.empty() && agent.states.back() == 3; }));
     EXPECT_FALSE(e.Deinit(kContext));
-    EXPECT_TRUE(FreeLibrary(drv));
 }
 
 // An open from its own thread: what it returned and the error it set.
@@ -261,14 +283,8 @@ struct Opener {
     }
 };
 
-TEST_F(DriverForward, OpenersWaitForTheHolderOneAtATime)
+TEST_F(DriverOnFake, OpenersWaitForTheHolderOneAtATime)
 {
-    FakeSerial fake(L"full\\Serial.dll");
-    ASSERT_NE(fake.Module(), nullptr);
-    drvtest::AgentWindows agent;
-    HMODULE drv = LoadLibraryW(Beside(L"ZentDrv.dll").c_str());
-    ASSERT_NE(drv, nullptr);
-    Entries e = Resolve(drv);
     ASSERT_EQ(e.Init(0x77), kContext);
     for (bool deinit : {false, true}) {
         DWORD_PTR first = e.Open(kContext, kRW, 0);
@@ -299,27 +315,20 @@ TEST_F(DriverForward, OpenersWaitForTheHolderOneAtATime)
         a.thread.join();
         b.thread.join();
     }
-    EXPECT_EQ(fake.OpenCount(), 0u);
-    EXPECT_TRUE(FreeLibrary(drv));
+    EXPECT_EQ(fake().OpenCount(), 0u);
 }
 
-TEST_F(DriverForward, MonitorWithoutAPortNeverLendsAnInvalidHandle)
+TEST_F(DriverOnFake, MonitorWithoutAPortNeverLendsAnInvalidHandle)
 {
-    FakeSerial fake(L"full\\Serial.dll");
-    ASSERT_NE(fake.Module(), nullptr);
-    drvtest::AgentWindows agent;
-    HMODULE drv = LoadLibraryW(Beside(L"ZentDrv.dll").c_str());
-    ASSERT_NE(drv, nullptr);
-    Entries e = Resolve(drv);
-    fake.FailOpens(true);
+    fake().FailOpens(true);
     ASSERT_EQ(e.Init(0x77), kContext);
     ASSERT_TRUE(WaitFor([&] { return !agent.states.empty(); }));
-    EXPECT_TRUE(fake.Logged("Open c0000000 3 -> 0"));
+    EXPECT_TRUE(fake().Logged("Open c0000000 3 -> 0"));
 
     // The port cannot be had: the opener is told so.
     EXPECT_EQ(e.Open(kContext, kRW, 0), 0u);
     // Once the port opens again the opener gets a working handle.
-    fake.FailOpens(false);
+    fake().FailOpens(false);
     DWORD_PTR h = 0;
     ASSERT_TRUE(WaitFor([&] { return (h = e.Open(kContext, kRW, 0)) != 0; }, 5000));
     EXPECT_EQ(e.Write(h, "AT", 2), 2u);
@@ -331,8 +340,7 @@ TEST_F(DriverForward, MonitorWithoutAPortNeverLendsAnInvalidHandle)
     EXPECT_TRUE(e.Close(again));
 
     EXPECT_TRUE(e.Deinit(kContext));
-    EXPECT_EQ(fake.OpenCount(), 0u);
-    EXPECT_TRUE(FreeLibrary(drv));
+    EXPECT_EQ(fake().OpenCount(), 0u);
 }
 
 }  // namespace
