@@ -61,6 +61,16 @@ const AtCommandRow AtCommandTable[AT_COMMAND_COUNT] = {
     {"AT$WARNSND=0\r\n", 14, 11, 1000, 0x1030, D, 11},
 };
 
+bool IsPlainArgumentText(const char* text, size_t len, const char* alsoRefused)
+{
+    for (size_t i = 0; i < len; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F || c == '"' || (c && strchr(alsoRefused, c)))
+            return false;
+    }
+    return true;
+}
+
 const AtCommandRow* FindAtCommandRow(int id)
 {
     const int index = id & ~AT_ARG_FLAG;
@@ -83,10 +93,22 @@ size_t ArgTextLength(const void* arg)
     return strnlen(static_cast<const char*>(arg), AT_MAX_ARG - 1);
 }
 
+// A pre-formatted line carries exactly one command: its only CR and LF are
+// the closing pair.
+bool IsSingleLine(const char* line, size_t len)
+{
+    if (len < 2 || line[len - 2] != '\r' || line[len - 1] != '\n')
+        return false;
+    for (size_t i = 0; i + 2 < len; ++i)
+        if (line[i] == '\r' || line[i] == '\n')
+            return false;
+    return true;
+}
+
 int BuildDial(const char* number, char* out)
 {
     const size_t len = ArgTextLength(number);
-    if (kDialPrefix + len >= 125)
+    if (kDialPrefix + len >= 125 || !IsPlainArgumentText(number, len))
         return -1;
     // The line goes out of a buffer that starts as one space and zero bytes,
     // with two bytes more than the line: the two zero bytes after the spaces.
@@ -127,6 +149,8 @@ int BuildAtCommand(int id, const void* arg, int kind, char* out)
         n = BuildDial(text, out);
         break;
     case AtArgForm::Line:
+        if (!IsSingleLine(text, ArgTextLength(text)))
+            return -1;
         n = snprintf(out, room, "%.*s", static_cast<int>(ArgTextLength(text)), text);
         break;
     case AtArgForm::Number:
@@ -136,9 +160,13 @@ int BuildAtCommand(int id, const void* arg, int kind, char* out)
         n = snprintf(out, room, "%s%u?\r\n", row->text, value);
         break;
     case AtArgForm::Char:
+        if (!IsPlainArgumentText(text, 1))
+            return -1;
         n = snprintf(out, room, "%s%c\r\n", row->text, static_cast<char>(value));
         break;
     case AtArgForm::Text:
+        if (!IsPlainArgumentText(text, ArgTextLength(text)))
+            return -1;
         n = snprintf(out, room, "%s%.*s\r\n", row->text, static_cast<int>(ArgTextLength(text)),
                      text);
         break;

@@ -3,6 +3,8 @@
 // its argument becomes the bytes written to the module.
 #include <windows.h>
 
+#include <cstddef>
+
 const int AT_ARG_FLAG = 0x1000;  // added to the index of commands with an argument
 const int AT_COMMAND_COUNT = 49;
 
@@ -49,6 +51,11 @@ const int AT_MAX_ARG = 512;
 // AT_MAX_LINE + 1 bytes). Returns the number of bytes to write, or -1 when
 // nothing may be written (unknown id, missing argument, dial number too long).
 int BuildAtCommand(int id, const void* arg, int kind, char* out);
+
+// A number or text argument must stay inside its own line: true when the
+// first `len` bytes hold no control character (a CR or LF would start
+// another command), no double quote and none of `alsoRefused`.
+bool IsPlainArgumentText(const char* text, size_t len, const char* alsoRefused = "");
 
 // Row of an id, or nullptr for an id the table does not hold.
 const AtCommandRow* FindAtCommandRow(int id);

@@ -304,15 +304,17 @@ void CCeMAtParser::HandleResponseBlock()
         if (EqualsOkIgnoringCase(line))
             ok = 1;
     }
+    // The row whose prefix fits the echo; where several fit, the longest
+    // prefix is the command itself ("AT$BELL" also fits an "AT$BELLTYPE?"
+    // echo), and of equal ones the earliest row takes it.
     const size_t echoLength = strlen(BlockEcho);
     int row = -1;
     for (int r = 0; r < AT_COMMAND_COUNT; ++r) {
         const AtCommandRow& cmd = AtCommandTable[r];
         if (static_cast<size_t>(cmd.echoMatchLength) <= echoLength &&
-            strncmp(cmd.text, BlockEcho, cmd.echoMatchLength) == 0) {
+            strncmp(cmd.text, BlockEcho, cmd.echoMatchLength) == 0 &&
+            (row < 0 || cmd.echoMatchLength > AtCommandTable[row].echoMatchLength))
             row = r;
-            break;
-        }
     }
     if (row < 0)
         return;  // no result: the command in flight is sent again after its time-out

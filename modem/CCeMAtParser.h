@@ -6,6 +6,7 @@
 
 #include "modem/AtCommandTable.h"
 #include "modem/ModemRecords.h"
+#include "modem/SmsText.h"
 
 struct UnsolicitedCode {
     const char* prefix;
@@ -17,8 +18,17 @@ extern const UnsolicitedCode UnsolicitedTable[UNSOLICITED_COUNT];
 
 class CCeMAtParser {
 public:
-    static constexpr int LINE_STORE = 700;
-    static constexpr int WRAP_MARK = 400;
+    // The longest line of the transport: a received message whose fields are
+    // full and whose 255 characters are all 4-byte escapes such as "\x3B".
+    static constexpr int LONGEST_LINE = (sizeof(ModemSmsRecord::timeStamp) - 1) + 1 +
+                                        (sizeof(ModemSmsRecord::number) - 1) + 1 +
+                                        (sizeof(ModemSmsRecord::teleservice) - 1) + 1 +
+                                        SMS_RECEIVED_BODY_MAX * SMS_LONGEST_ESCAPE;
+    // A block (echo, that line, its final lines) fits below the wrap mark,
+    // and a whole line still fits when it starts just below it.
+    static constexpr int WRAP_MARK = 1536;
+    static constexpr int LINE_STORE = WRAP_MARK + LONGEST_LINE + 64;
+    static_assert(WRAP_MARK > LONGEST_LINE + 128, "a message block fits below the wrap mark");
     static constexpr int MAX_BLOCK_LINES = 50;
     static constexpr int NUMBER_SIZE = 32;
     static constexpr int MAX_SMS_RECORDS = 5;

@@ -8,6 +8,9 @@ namespace {
 
 const int kDialId = 0x100A;
 const int kSmsSendId = 0x1012;
+// The lock is only ever held for one write; issue runs on the window thread,
+// which must never wait without a limit.
+const DWORD kIssueLockMs = 2000;
 
 bool IsExclusiveId(int id) { return id == kDialId || id == kSmsSendId; }
 
@@ -126,7 +129,7 @@ int CCeMAtSender::Issue(int id, const void* arg, int kind)
     char line[AT_MAX_LINE + 1];
     if (BuildAtCommand(id, arg, kind, line) < 0)
         return 0;
-    if (!TakeLock(INFINITE))
+    if (!TakeLock(kIssueLockMs))
         return 0;
     if (Ready && !Exclusive) {
         if (QueueFull()) {

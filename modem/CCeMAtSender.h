@@ -94,9 +94,10 @@ public:
     // A text message to `destination` with teleservice 4098 from slot 0:
     // 8-bit texts, or wide texts converted to code page 949. The call-back
     // field is left out when `callback` is null. 1 when sent or queued; 0
-    // when refused (a number over 63 bytes, a body over 329 bytes or one
-    // that escaping makes outgrow its buffer or the line, no memory, the
-    // link refused it).
+    // when refused (a number over 63 bytes or holding a control character,
+    // a double quote or a comma; a body over 329 bytes, holding a backspace
+    // or one that escaping makes outgrow its buffer or the line; no memory;
+    // the link refused it).
     int SendTextMessage(const char* destination, const char* callback, const char* body);
     int SendTextMessageW(const wchar_t* destination, const wchar_t* callback,
                          const wchar_t* body);

@@ -9,6 +9,10 @@ const DWORD kPurgeBuffers = PURGE_TXCLEAR | PURGE_RXCLEAR;  // 12
 const DWORD kPurgeAll = 15;
 const DWORD kProbeConnectedMs = 4000;
 const DWORD kProbePollMs = 500;
+// The open thread looks at the close flag between its steps, the longest of
+// which are platform calls; one still running after this long is stuck.
+const DWORD kOpenThreadLimitMs = 3000;
+const DWORD kSettleStepMs = 20;
 const int kCallerIdId = 5;
 
 bool Contains(const char* buf, DWORD n, const char* text)
@@ -52,7 +56,8 @@ CCeMModem::~CCeMModem()
 
 int CCeMModem::StartOpening(int port, int caller)
 {
-    if (m_bOpenUnderWay)
+    // An open thread still issuing its start-up queries counts as under way.
+    if (m_bOpenUnderWay || OpenThreadRunning())
         return 0;
     WaitForOpenThread();  // a finished earlier open thread
     m_bOpenUnderWay = 1;
@@ -72,9 +77,15 @@ DWORD WINAPI CCeMModem::OpenThreadProc(LPVOID param)
 {
     auto* self = static_cast<CCeMModem*>(param);
     const int result = self->Open(self->m_openPort, self->m_openCaller);
-    if (self->m_hWndMain)
+    // A close that began meanwhile wins: it reports nothing.
+    if (self->m_hWndMain && !self->m_bClosing)
         PostMessageW(self->m_hWndMain, WM_MODEM_OPENED, static_cast<WPARAM>(result), 0);
     return 0;
+}
+
+bool CCeMModem::OpenThreadRunning() const
+{
+    return m_hOpenThread && WaitForSingleObject(m_hOpenThread, 0) == WAIT_TIMEOUT;
 }
 
 void CCeMModem::WaitForOpenThread()
@@ -83,11 +94,40 @@ void CCeMModem::WaitForOpenThread()
         return;
     if (GetCurrentThreadId() != m_idOpenThread) {
         // The open thread may be sending to this thread's windows.
-        WaitThreadPumping(m_hOpenThread, INFINITE);
+        if (!WaitThreadPumping(m_hOpenThread, kOpenThreadLimitMs))
+            TerminateThread(m_hOpenThread, static_cast<DWORD>(-1));
     }
     CloseHandle(m_hOpenThread);
     m_hOpenThread = nullptr;
     m_idOpenThread = 0;
+}
+
+bool CCeMModem::Settle(DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (m_bClosing)
+            return false;
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= ms)
+            return true;
+        Sleep(ms - elapsed < kSettleStepMs ? ms - elapsed : kSettleStepMs);
+    }
+}
+
+void CCeMModem::ReleaseSender()
+{
+    if (InSendMessage())
+        ReplyMessage(0);
+}
+
+void CCeMModem::DropOpenedReports()
+{
+    if (!m_hWndMain || GetWindowThreadProcessId(m_hWndMain, nullptr) != GetCurrentThreadId())
+        return;
+    MSG msg;
+    while (PeekMessageW(&msg, m_hWndMain, WM_MODEM_OPENED, WM_MODEM_OPENED, PM_REMOVE)) {
+    }
 }
 
 void CCeMModem::ResetLink()
@@ -113,6 +153,9 @@ int CCeMModem::Open(int port, int caller)
     const int result = CCeMSerialPort::Open(port, caller);
     if (result == OPEN_BAD_PORT)
         m_bOpenUnderWay = 0;
+    // Closed while it settled: the close closes the port, nothing was opened.
+    if (result == OPEN_OK && m_bClosing)
+        return OPEN_CANNOT_OPEN;
     return result;
 }
 
@@ -121,27 +164,33 @@ void CCeMModem::AfterOpen(BOOL success)
     m_bOpenUnderWay = 0;
     if (!success)
         return;
+    // A close may begin at any step below; it waits for this thread and then
+    // closes the port, so each step gives up as soon as it sees it.
     const LONG probe = PendingCallProbe();
     if (m_bClosing)
-        return;  // close is waiting for this thread; it closes the port
+        return;
 
     WriteDirect("ATE1\r\n");
-    Sleep(m_settleMs);
+    if (!Settle(m_settleMs))
+        return;
     WriteDirect("AT$CONRPT=1\r\n");
-    Sleep(m_settleMs);
+    if (!Settle(m_settleMs))
+        return;
 
     CreateTransactionLock();
     LinkState = LINK_OPENING;
     m_io->Purge(m_hPort, kPurgeBuffers);
     m_io->Purge(m_hPort, kPurgeAll);
     if (StartReaderThread()) {
-        for (int i = 0; i < 100 && !m_bReaderRunning; ++i)
-            Sleep(50);
+        for (int i = 0; i < 100 && !m_bReaderRunning && Settle(50); ++i) {
+        }
     }
+    if (m_bClosing)
+        return;
     LinkState = LINK_READY;
     IssueStartupQueries();
 
-    if (CallState == CALL_IDLE && probe) {
+    if (CallState == CALL_IDLE && probe && !m_bClosing) {
         CallState = probe;
         if (probe == CALL_CONNECTED)
             Issue(kCallerIdId, nullptr, AT_ARG_NONE);
@@ -175,7 +224,8 @@ LONG CCeMModem::PendingCallProbe()
                 CallerIdSource = 0;
                 return CALL_CONNECTED;
             }
-            Sleep(kProbePollMs);
+            if (!Settle(kProbePollMs))
+                return CALL_IDLE;
             continue;
         }
         DWORD got = 0;
@@ -206,17 +256,14 @@ int CCeMModem::Close()
     LinkState = LINK_CLOSED;
     m_bOpenUnderWay = 0;
     m_bClosing = 1;
+    ReleaseSender();
     WaitForOpenThread();
-    int result = 0;
-    if (IsOpen()) {
-        result = CCeMSerialPort::Close();
-        if (!result) {
-            m_bClosing = 0;
-            return 0;
-        }
-    }
+    const int result = IsOpen() ? CCeMSerialPort::Close() : 0;
+    // The open thread may have moved the state on before it saw the close.
+    LinkState = LINK_CLOSED;
     ResetTransactions();
     DestroyTransactionLock();
+    DropOpenedReports();
     m_bClosing = 0;
     return result;
 }
@@ -225,9 +272,12 @@ void CCeMModem::Detach()
 {
     LinkState = LINK_CLOSED;
     m_bClosing = 1;
+    ReleaseSender();
     WaitForOpenThread();
     CCeMSerialPort::Detach();
+    LinkState = LINK_CLOSED;
     ResetTransactions();
+    DropOpenedReports();
     m_bClosing = 0;
 }
 

@@ -74,7 +74,19 @@ private:
     static DWORD WINAPI OpenThreadProc(LPVOID self);
     void ResetLink();
     void FeedReceived();
+    bool OpenThreadRunning() const;
+    // Waits, answering messages sent to this thread, at most a few seconds;
+    // an open thread stuck in a platform call is then ended by force.
     void WaitForOpenThread();
+    // Sleeps `ms`; false, at once, when a close began meanwhile.
+    bool Settle(DWORD ms);
+    // Closing from a handler of a message the open or reader thread sent
+    // (WM_MODEM_SENT, WM_MODEM_RESULT): that thread waits for our answer
+    // while we would wait for it, so answer first.
+    static void ReleaseSender();
+    // An open result posted before the close began, not yet handled: the
+    // close overrides it.
+    void DropOpenedReports();
 
     HWND m_hWndMain;
     HWND m_hWndResult;

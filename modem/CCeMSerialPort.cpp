@@ -182,9 +182,10 @@ int CCeMSerialPort::Close()
     m_io->Escape(m_hPort, CLRDTR);
     m_io->Escape(m_hPort, kResetDev);
     m_io->Purge(m_hPort, kPurgeAll);
-    if (!m_io->Close(m_hPort))
-        return 0;
+    // The reader goes first: once the handle is closed its value may be
+    // given to another open, and a reader still running would act on that.
     StopReader();
+    const HANDLE port = m_hPort;
     m_hPort = INVALID_HANDLE_VALUE;
-    return 1;
+    return m_io->Close(port) ? 1 : 0;
 }

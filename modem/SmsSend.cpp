@@ -6,12 +6,29 @@
 #include "modem/CodePage.h"
 #include "modem/SmsText.h"
 
+namespace {
+
+// A comma in a number field would move the fields that follow it.
+bool IsNumberField(const char* number)
+{
+    return IsPlainArgumentText(number, strlen(number), ",");
+}
+
+// The module edits its command line on a backspace, so a body holding one
+// would make it run a line other than the one built here (even one with
+// another destination). Every other byte travels escaped or as it is.
+bool IsSendableBody(const char* body) { return strchr(body, '\b') == nullptr; }
+
+}  // namespace
+
 int CCeMAtSender::SendTextMessage(const char* destination, const char* callback,
                                   const char* body)
 {
     if (!destination || !body ||
         strnlen(destination, SMS_DESTINATION_MAX + 1) > static_cast<size_t>(SMS_DESTINATION_MAX) ||
-        strnlen(body, SMS_BODY_BUFFER) >= static_cast<size_t>(SMS_BODY_BUFFER))
+        strnlen(body, SMS_BODY_BUFFER) >= static_cast<size_t>(SMS_BODY_BUFFER) ||
+        !IsNumberField(destination) || (callback && !IsNumberField(callback)) ||
+        !IsSendableBody(body))
         return 0;
     char escaped[SMS_BODY_BUFFER];
     if (EscapeText(body, escaped, sizeof escaped) < 0)

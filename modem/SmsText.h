@@ -9,6 +9,7 @@ const int SMS_BODY_BUFFER = 330;       // escaped body, terminator included
 const int SMS_LINE_BUFFER = 439;       // the whole send line, terminator included
 const int SMS_DESTINATION_MAX = 63;    // bytes of the destination number
 const int SMS_RECEIVED_BODY_MAX = 255; // bytes of a received body after unescaping
+const int SMS_LONGEST_ESCAPE = 4;      // "\x3B" and the like
 const int SMS_SEND_SLOT = 0;
 const int SMS_TELESERVICE_TEXT = 4098;
 

@@ -12,7 +12,7 @@ PACKAGES=(
     wine64                       # runs the Win32 binaries
     fonts-nanum                  # Hangul glyphs for Tahoma and the system controls
     xvfb imagemagick             # virtual display and screenshots
-    sox lame mpg123              # test media and the reference MP3 decoder
+    sox lame mpg123              # sounds and test media, the reference MP3 decoder
     patch ca-certificates
 )
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "ce_devmgr.h"
+#include "nled.h"
+#include "pwingdi.h"
 
 namespace zen::sim {
 namespace {
@@ -40,6 +42,20 @@ std::wstring Utf8ToWide(const std::string& s)
     if (n > 0)
         MultiByteToWideChar(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), &w[0], n);
     return w;
+}
+
+// The handheld's side: its notification LEDs and its display.
+std::string HandheldStatus()
+{
+    static const char* const kLed[] = {"off", "on", "blink"};
+    std::string out = "handheld: led";
+    for (UINT led = 0; led < 2; ++led) {
+        const int state = CeNledGetState(led);
+        out += " " + std::to_string(led) + "=" + (state >= 0 && state <= 2 ? kLed[state] : "?");
+    }
+    const ULONG power = CeDisplayGetPowerState();
+    out += power == VideoPowerOn ? ", display on" : ", display off";
+    return out;
 }
 
 std::string Unquote(const std::string& s)
@@ -101,7 +117,7 @@ std::string SimConsole::Execute(const std::string& line)
     if (cmd == "help")
         return kHelp;
     if (cmd == "status")
-        return module_.Describe();
+        return module_.Describe() + "\n" + HandheldStatus();
     if (cmd == "quit" || cmd == "exit") {
         quit_ = true;
         return "bye";

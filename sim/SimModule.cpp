@@ -48,7 +48,9 @@ SimModule::SimModule() = default;
 
 SimModule::~SimModule()
 {
-    scheduler_.CancelAll();
+    // Actions use the members below the scheduler: wait for the one running
+    // before any of them goes.
+    scheduler_.Stop();
 }
 
 void SimModule::SetSink(Sink sink)
@@ -68,6 +70,12 @@ void SimModule::PowerOn()
     collecting_ = afterCr_ = busy_ = false;
     held_.clear();
     deferred_.clear();
+    dtr_ = rts_ = false;
+    // Texts that came while the card was out are announced once the handheld
+    // is listening (raises DTR), as the module does when it starts.
+    announceUnread_ = false;
+    for (const SimMessage& m : inbox_)
+        announceUnread_ = announceUnread_ || !m.read;
     SetLines(kPowered);
 }
 
@@ -539,8 +547,13 @@ void SimModule::EndCall(bool noCarrierText)
 void SimModule::SetControlLines(bool dtr, bool rts)
 {
     Lock_ hold(lock_);
+    bool raised = dtr && !dtr_;
     dtr_ = dtr;
     rts_ = rts;
+    if (raised && announceUnread_) {
+        announceUnread_ = false;
+        EmitLine("$NEWMT");
+    }
 }
 
 void SimModule::Ring(const std::string& caller, bool withCallerId)

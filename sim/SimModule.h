@@ -44,6 +44,7 @@ public:
 
     void SetSink(Sink sink);
     // Power: the card is in the slot (lines up) or not (silent, call dropped).
+    // Unread texts at power-on are announced with "$NEWMT" when DTR first rises.
     void PowerOn();
     void PowerOff();
 
@@ -125,6 +126,7 @@ private:
     Sink sink_;
     SimScheduler scheduler_;
     bool powered_ = false;
+    bool announceUnread_ = false;
 
     // Line assembly.
     std::string line_;

@@ -6,18 +6,28 @@ SimScheduler::SimScheduler() : thread_([this] { Run(); }) {}
 
 SimScheduler::~SimScheduler()
 {
+    Stop();
+    if (thread_.joinable())
+        thread_.detach();  // called from an action: never do that, but do not abort
+}
+
+void SimScheduler::Stop()
+{
     {
         std::lock_guard<std::mutex> hold(lock_);
         stop_ = true;
         items_.clear();
     }
     changed_.notify_all();
-    thread_.join();
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+        thread_.join();
 }
 
 unsigned SimScheduler::After(DWORD delayMs, std::function<void()> action)
 {
     std::lock_guard<std::mutex> hold(lock_);
+    if (stop_)
+        return 0;
     unsigned id = nextId_++;
     items_.emplace(Clock::now() + std::chrono::milliseconds(delayMs), Item{id, std::move(action)});
     changed_.notify_all();

@@ -23,6 +23,9 @@ public:
     void Cancel(unsigned id);
     // Drops every action that has not run yet.
     void CancelAll();
+    // Drops every action, waits for the one running (unless called from it)
+    // and runs none after, not even one that the running action adds.
+    void Stop();
 
 private:
     using Clock = std::chrono::steady_clock;

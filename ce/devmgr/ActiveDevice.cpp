@@ -1,17 +1,28 @@
 #include "ce/devmgr/ActiveDevice.h"
 
+#include <bcrypt.h>
+
 #include <chrono>
 #include <cstring>
-#include <vector>
 
-#include "ce/devmgr/DevProtocol.h"
 #include "ce/devmgr/PipeIo.h"
 
 namespace cedev {
 namespace {
 
-// How long removal waits for driver calls that are under way.
-constexpr DWORD kDrainMs = 3000;
+// Removal: how long calls may take to leave the driver once their handles
+// are closed, before Deinit tells the driver to stop under them; then how
+// long they get after Deinit; then how long idle connections get to end.
+constexpr DWORD kQuietMs = 200;
+constexpr DWORD kDrainMs = 2000;
+constexpr DWORD kStopMs = 500;
+// How long an open waits for the driver's Init to return.
+constexpr DWORD kInitWaitMs = 5000;
+
+bool NewKey(uint8_t* key)
+{
+    return BCRYPT_SUCCESS(BCryptGenRandom(nullptr, key, kKeySize, BCRYPT_USE_SYSTEM_PREFERRED_RNG));
+}
 
 }  // namespace
 
@@ -23,30 +34,51 @@ ActiveDevice::ActiveDevice(std::wstring pnpId, std::wstring link, DWORD hnd)
 ActiveDevice::~ActiveDevice()
 {
     Deactivate();
+    server_.Stop(0);
+    // Only now has every call left the driver's code.
+    driver_.Unload();
 }
 
 DWORD ActiveDevice::Activate(const DriverEntry& driver)
 {
+    std::lock_guard<std::mutex> serial(activation_);
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (removed_)
+            return ERROR_DEVICE_REMOVED;  // the card went before its driver came
+    }
     if (!driver_.Load(driver.dll, driver.prefix))
         return ERROR_MOD_NOT_FOUND;
     if (!CreateActiveEntry(driver, pnpId_, link_, hnd_, entry_)) {
         DWORD err = GetLastError();
         driver_.Unload();
+        entry_ = ActiveEntry{};
         return err ? err : ERROR_BUSY;
     }
-    context_ = driver_.Init(reinterpret_cast<DWORD_PTR>(entry_.path.c_str()));
-    if (!context_) {
+    // The device is reachable while Init runs (a driver may open itself from
+    // there); opens wait until Init has returned.
+    std::weak_ptr<ActiveDevice> self = weak_from_this();
+    if (!server_.Start(DevicePipeName(entry_.name), [self](HANDLE p, HANDLE s) {
+            if (auto device = self.lock())
+                device->Serve(p, s);
+        })) {
         DeleteActiveEntry(entry_.path);
         driver_.Unload();
         entry_ = ActiveEntry{};
         return ERROR_GEN_FAILURE;
     }
-    if (!server_.Start(DevicePipeName(entry_.name), [this](HANDLE p, HANDLE s) { Serve(p, s); })) {
-        driver_.Deinit(context_);
+    DWORD_PTR context = driver_.Init(reinterpret_cast<DWORD_PTR>(entry_.path.c_str()));
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        context_ = context;
+        ready_ = context != 0;
+        removed_ = context == 0;
+        changed_.notify_all();
+    }
+    if (!context) {
+        server_.Stop(kStopMs);
         DeleteActiveEntry(entry_.path);
-        driver_.Unload();
-        entry_ = ActiveEntry{};
-        context_ = 0;
+        entry_.path.clear();
         return ERROR_GEN_FAILURE;
     }
     return ERROR_SUCCESS;
@@ -54,39 +86,53 @@ DWORD ActiveDevice::Activate(const DriverEntry& driver)
 
 void ActiveDevice::Deactivate()
 {
+    std::lock_guard<std::mutex> serial(activation_);
     std::vector<DWORD_PTR> open;
     {
         std::lock_guard<std::mutex> hold(lock_);
-        if (removed_ || !context_)
+        if (removed_)
             return;
-        removed_ = true;
+        removed_ = true;  // also keeps a later Activate from starting
+        if (!ready_)
+            return;
         for (auto& s : sessions_)
             open.push_back(s.second.open);
         sessions_.clear();
         inFlight_ += static_cast<int>(open.size());
+        changed_.notify_all();
     }
-    // Closing in the driver releases calls blocked in it (waits, reads).
+    // A driver that can be told the card is gone hears it before its handles
+    // close (it then does not talk to a line that is no longer there);
+    // closing in the driver releases calls blocked on those handles.
+    if (driver_.PreDeinit)
+        driver_.PreDeinit(context_);
     for (DWORD_PTR h : open)
         driver_.Close(h);
-    bool drained;
+    bool stuck;
     {
         std::unique_lock<std::mutex> hold(lock_);
         inFlight_ -= static_cast<int>(open.size());
-        drained = idle_.wait_for(hold, std::chrono::milliseconds(kDrainMs), [this] { return inFlight_ == 0; });
+        stuck = !changed_.wait_for(hold, std::chrono::milliseconds(kQuietMs), [this] { return inFlight_ == 0; });
+        deinit_ = true;
     }
-    bool stopped = server_.Stop(1000);
-    driver_.Deinit(context_);
+    if (stuck) {
+        // Calls that no close ends (an open that waits for the driver's own
+        // state, say): the card is gone, so the driver is told to stop now.
+        driver_.Deinit(context_);
+        std::unique_lock<std::mutex> hold(lock_);
+        changed_.wait_for(hold, std::chrono::milliseconds(kDrainMs), [this] { return inFlight_ == 0; });
+    }
+    server_.Stop(kStopMs);
+    if (!stuck)
+        driver_.Deinit(context_);
     DeleteActiveEntry(entry_.path);
-    // Code a stuck thread may still run in must stay loaded.
-    if (drained && stopped)
-        driver_.Unload();
 }
 
 void ActiveDevice::Power(bool on)
 {
     {
         std::lock_guard<std::mutex> hold(lock_);
-        if (removed_ || !context_)
+        if (removed_ || !ready_)
             return;
         ++inFlight_;
     }
@@ -118,7 +164,7 @@ void ActiveDevice::Leave()
 {
     std::lock_guard<std::mutex> hold(lock_);
     if (--inFlight_ == 0)
-        idle_.notify_all();
+        changed_.notify_all();
 }
 
 BOOL ActiveDevice::CloseSession(uint32_t session)
@@ -135,95 +181,135 @@ BOOL ActiveDevice::CloseSession(uint32_t session)
         sessions_.erase(it);
         ++inFlight_;
     }
+    SetLastError(0);
     BOOL ok = driver_.Close(open);
     DWORD err = GetLastError();
     Leave();
-    SetLastError(err);
+    SetLastError(ok ? 0 : (err ? err : ERROR_GEN_FAILURE));
     return ok;
 }
 
 void ActiveDevice::Serve(HANDLE pipe, HANDLE stop)
 {
-    uint32_t session = 0;
-    bool primary = false;
+    Connection c;
+    ULONG pid = 0;
+    if (GetNamedPipeClientProcessId(pipe, &pid))
+        c.pid = pid;
+    PipeLimits limits;
+    limits.stop = stop;
+    limits.maxSize = kMaxDevRequest;
     std::vector<BYTE> msg, reply;
-    while (PipeRead(pipe, msg, stop)) {
+    // A message that is too long, too short or says the wrong length ends
+    // the connection: the client does not speak this protocol.
+    while (PipeRead(pipe, msg, limits)) {
         DevRequest rq;
         if (msg.size() < sizeof rq)
             break;
         std::memcpy(&rq, msg.data(), sizeof rq);
         if (rq.inSize != msg.size() - sizeof rq)
             break;
-        Handle(rq, msg.data() + sizeof rq, session, primary, reply);
+        Handle(rq, msg.data() + sizeof rq, c, reply);
         if (!PipeWrite(pipe, reply.data(), static_cast<DWORD>(reply.size()), stop))
             break;
     }
     // The handle's owner closed it, or its process ended: close it in the driver.
-    if (primary)
-        CloseSession(session);
+    if (c.primary)
+        CloseSession(c.session);
 }
 
-void ActiveDevice::Handle(const DevRequest& rq, const BYTE* in, uint32_t& session, bool& primary,
-                          std::vector<BYTE>& reply)
+void ActiveDevice::HandleOpen(const DevRequest& rq, Connection& c, DevReply& rp, std::vector<BYTE>& out, DWORD& err)
+{
+    if (c.session) {
+        err = ERROR_INVALID_PARAMETER;
+        return;
+    }
+    Session s;
+    s.pid = c.pid;
+    if (!NewKey(s.key.data())) {
+        err = ERROR_GEN_FAILURE;
+        return;
+    }
+    {
+        // An open during Init waits for it, a while: an Init that opens its
+        // own device and waits for that open gets an error, not a deadlock.
+        std::unique_lock<std::mutex> hold(lock_);
+        if (!changed_.wait_for(hold, std::chrono::milliseconds(kInitWaitMs), [this] { return ready_ || removed_; })) {
+            err = ERROR_NOT_READY;
+            return;
+        }
+        if (removed_) {
+            err = ERROR_DEVICE_REMOVED;
+            return;
+        }
+        ++inFlight_;
+    }
+    SetLastError(0);
+    s.open = driver_.Open(context_, rq.access, rq.share);
+    err = GetLastError();
+    bool closeLate = false;
+    if (s.open) {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (!removed_) {
+            c.session = nextSession_++;
+            c.primary = true;
+            sessions_[c.session] = s;
+            rp.ok = 1;
+            rp.value = c.session;
+            out.assign(s.key.begin(), s.key.end());
+        } else {
+            // The card went while opening; once Deinit ran, nothing more goes in.
+            closeLate = !deinit_;
+            err = ERROR_DEVICE_REMOVED;
+        }
+    }
+    if (closeLate)
+        driver_.Close(s.open);
+    Leave();
+    if (!s.open && !err)
+        err = ERROR_GEN_FAILURE;
+}
+
+void ActiveDevice::Handle(const DevRequest& rq, const BYTE* in, Connection& c, std::vector<BYTE>& reply)
 {
     DevReply rp{};
     std::vector<BYTE> out;
     DWORD_PTR open = 0;
     DWORD err = 0;
     switch (rq.op) {
-    case DevOpen: {
-        if (session) {
+    case DevOpen:
+        HandleOpen(rq, c, rp, out, err);
+        break;
+    case DevAttach: {
+        if (c.session) {
             err = ERROR_INVALID_PARAMETER;
             break;
         }
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            if (removed_) {
-                err = ERROR_DEVICE_REMOVED;
-                break;
-            }
-            ++inFlight_;
-        }
-        SetLastError(0);
-        open = driver_.Open(context_, rq.access, rq.share);
-        err = GetLastError();
-        if (open) {
-            std::lock_guard<std::mutex> hold(lock_);
-            if (!removed_) {
-                session = nextSession_++;
-                sessions_[session].open = open;
-                primary = true;
-                rp.ok = 1;
-                rp.value = session;
-            }
-        }
-        if (open && !rp.ok) {
-            driver_.Close(open);  // the card went while opening
+        std::lock_guard<std::mutex> hold(lock_);
+        auto it = sessions_.find(rq.session);
+        if (removed_) {
             err = ERROR_DEVICE_REMOVED;
+        } else if (it == sessions_.end()) {
+            err = ERROR_INVALID_HANDLE;
+        } else if (std::memcmp(it->second.key.data(), rq.key, kKeySize) != 0 ||
+                   (it->second.pid && c.pid && it->second.pid != c.pid)) {
+            err = ERROR_ACCESS_DENIED;  // another process's handle
+        } else {
+            c.session = rq.session;
+            rp.ok = 1;
         }
-        Leave();
-        if (!open && !err)
-            err = ERROR_GEN_FAILURE;
         break;
     }
-    case DevAttach:
-        if (session || !Enter(rq.session, open, err))
-            break;
-        Leave();
-        session = rq.session;
-        rp.ok = 1;
-        break;
     case DevClose:
-        if (!primary) {
+        if (!c.primary) {
             err = ERROR_INVALID_HANDLE;
             break;
         }
-        rp.ok = CloseSession(session);
+        rp.ok = CloseSession(c.session);
         err = GetLastError();
-        primary = false;
+        c.primary = false;
         break;
     case DevRead: {
-        if (!Enter(session, open, err))
+        if (!Enter(c.session, open, err))
             break;
         out.resize(rq.outSize < kMaxTransfer ? rq.outSize : kMaxTransfer);
         SetLastError(0);
@@ -240,20 +326,20 @@ void ActiveDevice::Handle(const DevRequest& rq, const BYTE* in, uint32_t& sessio
         break;
     }
     case DevWrite: {
-        if (!Enter(session, open, err))
+        if (!Enter(c.session, open, err))
             break;
         SetLastError(0);
         DWORD n = driver_.Write(open, in, rq.inSize);
         err = GetLastError();
         Leave();
-        if (n != static_cast<DWORD>(-1)) {
+        if (n != static_cast<DWORD>(-1) && n <= rq.inSize) {
             rp.ok = 1;
             rp.value = n;
         }
         break;
     }
     case DevIoControl: {
-        if (!Enter(session, open, err))
+        if (!Enter(c.session, open, err))
             break;
         std::vector<BYTE> input(in, in + rq.inSize);
         out.resize(rq.outSize < kMaxTransfer ? rq.outSize : kMaxTransfer);
@@ -271,7 +357,7 @@ void ActiveDevice::Handle(const DevRequest& rq, const BYTE* in, uint32_t& sessio
         break;
     }
     case DevSeek: {
-        if (!Enter(session, open, err))
+        if (!Enter(c.session, open, err))
             break;
         if (driver_.Seek) {
             SetLastError(0);
@@ -290,7 +376,7 @@ void ActiveDevice::Handle(const DevRequest& rq, const BYTE* in, uint32_t& sessio
     }
     if (!rp.ok && !err)
         err = ERROR_GEN_FAILURE;
-    if (!rp.ok) {
+    if (!rp.ok && rq.op != DevAttach) {
         // A call cut short by the card's removal says so.
         std::lock_guard<std::mutex> hold(lock_);
         if (removed_)

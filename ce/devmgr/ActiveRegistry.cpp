@@ -12,23 +12,29 @@ const wchar_t kOwnerValue[] = L"HostPid";
 // 1 and 2 stand for the handheld's own serial and infrared ports.
 const DWORD kIndexOrder[] = {3, 4, 5, 6, 7, 8, 9, 1, 2, 0};
 
+// How long another process may hold the active list before we give up.
+constexpr DWORD kRegistryWaitMs = 5000;
+
 class RegistryLock {
 public:
     RegistryLock() : mutex_(CreateMutexW(nullptr, FALSE, kRegistryMutex))
     {
-        if (mutex_)
-            WaitForSingleObject(mutex_, 5000);
+        // An abandoned mutex is ours all the same (its holder died).
+        DWORD r = mutex_ ? WaitForSingleObject(mutex_, kRegistryWaitMs) : WAIT_FAILED;
+        owned_ = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
     }
     ~RegistryLock()
     {
-        if (mutex_) {
+        if (owned_)
             ReleaseMutex(mutex_);
+        if (mutex_)
             ::CloseHandle(mutex_);
-        }
     }
+    bool Owned() const { return owned_; }
 
 private:
     HANDLE mutex_;
+    bool owned_ = false;
 };
 
 std::wstring ReadString(HKEY key, const wchar_t* value)
@@ -112,6 +118,10 @@ bool CreateActiveEntry(const DriverEntry& driver, const std::wstring& pnpId, con
                        DWORD hnd, ActiveEntry& entry)
 {
     RegistryLock hold;
+    if (!hold.Owned()) {
+        SetLastError(ERROR_TIMEOUT);
+        return false;
+    }
     std::set<std::wstring> names;
     ForEachActive([&](const std::wstring&, HKEY k) {
         std::wstring n = ReadString(k, L"Name");
@@ -172,6 +182,8 @@ void DeleteActiveEntry(const std::wstring& path)
 void RemoveStaleActiveEntries()
 {
     RegistryLock hold;
+    if (!hold.Owned())
+        return;  // tidied up by the next start
     std::set<std::wstring> stale;
     ForEachActive([&](const std::wstring& sub, HKEY k) {
         DWORD pid = 0;

@@ -25,7 +25,8 @@ struct ActiveEntry {
 
 // Chooses a free device number and a free "Drivers\Active\NN" and writes the
 // key with "Key", "Name", "PnpId", "Hnd", "Sckt", "Link" and the owning
-// process. Names are unique across every process of the session.
+// process. Names are unique across every process of the session. FALSE with
+// ERROR_TIMEOUT when another process keeps the active list locked.
 bool CreateActiveEntry(const DriverEntry& driver, const std::wstring& pnpId, const std::wstring& link,
                        DWORD hnd, ActiveEntry& entry);
 void DeleteActiveEntry(const std::wstring& path);

@@ -15,8 +15,14 @@ namespace {
 std::mutex g_lock;
 std::unique_ptr<cedev::DeviceManager> g_manager;
 
-// One control request; FALSE with the device manager's error or
-// ERROR_PIPE_NOT_CONNECTED when none answers.
+// How long a control request may take once the device manager has taken it:
+// removal waits at most a few seconds for calls in the driver, insertion for
+// the driver's Init.
+constexpr DWORD kReplyMs = 8000;
+
+// One control request; FALSE with the device manager's error,
+// ERROR_PIPE_NOT_CONNECTED when none answers, or ERROR_TIMEOUT when it took
+// the request but did not answer in time.
 BOOL Control(cedev::CtlOp op, LPCWSTR pnpId, LPCWSTR link, cedev::CtlReply& reply, DWORD waitMs = 2000)
 {
     cedev::CtlRequest rq{};
@@ -31,10 +37,14 @@ BOOL Control(cedev::CtlOp op, LPCWSTR pnpId, LPCWSTR link, cedev::CtlReply& repl
         return FALSE;
     }
     std::vector<BYTE> answer;
-    bool ok = cedev::PipeTransact(pipe, &rq, sizeof rq, answer) && answer.size() == sizeof reply;
+    cedev::PipeLimits limits;
+    limits.timeoutMs = op == cedev::CtlPing ? (waitMs > 1000 ? waitMs : 1000) : kReplyMs;
+    limits.maxSize = sizeof reply;
+    bool ok = cedev::PipeTransact(pipe, &rq, sizeof rq, answer, limits) && answer.size() == sizeof reply;
+    DWORD err = GetLastError();
     CloseHandle(pipe);
     if (!ok) {
-        SetLastError(ERROR_PIPE_NOT_CONNECTED);
+        SetLastError(err == ERROR_TIMEOUT ? ERROR_TIMEOUT : ERROR_PIPE_NOT_CONNECTED);
         return FALSE;
     }
     std::memcpy(&reply, answer.data(), sizeof reply);

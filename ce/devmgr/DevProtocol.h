@@ -7,6 +7,9 @@
 // client closed it or its process ended, the device manager closes the handle
 // in the driver) or DevAttach (a further connection of the same handle, so
 // calls from several threads run side by side). Every request gets one reply.
+// A handle belongs to the process that opened it: DevOpen's reply carries a
+// random key, and DevAttach needs that key and the same process.
+// A message longer than its largest size ends the connection unanswered.
 #include <windows.h>
 
 #include <cstdint>
@@ -31,6 +34,8 @@ inline std::wstring DevicePipeName(const std::wstring& device)
 
 // Largest data block of one read or write request.
 constexpr DWORD kMaxTransfer = 32768;
+// Bytes of a session key.
+constexpr DWORD kKeySize = 16;
 
 enum DevOp : uint32_t {
     DevOpen = 1,
@@ -51,14 +56,19 @@ struct DevRequest {
     uint32_t outSize;  // DevRead count; DevIoControl output size
     int32_t amount;    // DevSeek
     uint32_t inSize;   // bytes that follow
+    uint8_t key[kKeySize];  // DevAttach: the key DevOpen gave
 };
 
 struct DevReply {
     uint32_t ok;
     uint32_t error;    // last error when !ok
     uint32_t value;    // DevOpen: session; read/write/seek: count; ioctl: bytes returned
-    uint32_t outSize;  // bytes that follow
+    uint32_t outSize;  // bytes that follow (DevOpen: the session key)
 };
+
+// Largest messages on a device pipe.
+constexpr size_t kMaxDevRequest = sizeof(DevRequest) + kMaxTransfer;
+constexpr size_t kMaxDevReply = sizeof(DevReply) + kMaxTransfer;
 
 enum CtlOp : uint32_t {
     CtlPing = 1,

@@ -40,7 +40,7 @@ void DeviceManager::Stop()
         return;
     // Cards go first, so that once the control pipe is gone (the manager no
     // longer answers) no active key of ours is left.
-    std::vector<std::unique_ptr<ActiveDevice>> devices;
+    std::vector<std::shared_ptr<ActiveDevice>> devices;
     {
         std::lock_guard<std::mutex> hold(lock_);
         stopping_ = true;
@@ -58,55 +58,115 @@ void DeviceManager::Stop()
 
 DWORD DeviceManager::Insert(const std::wstring& pnpId, const std::wstring& link, std::wstring& name)
 {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (stopping_)
-        return ERROR_SHUTDOWN_IN_PROGRESS;
-    for (auto& d : devices_) {
-        if (lstrcmpiW(d->PnpId().c_str(), pnpId.c_str()) == 0)
-            return ERROR_ALREADY_EXISTS;
-    }
     DriverEntry driver;
     if (!ReadDriverEntry(pnpId, driver))
         return ERROR_FILE_NOT_FOUND;
-    auto device = std::make_unique<ActiveDevice>(pnpId, link, nextHnd_++);
+    std::shared_ptr<ActiveDevice> device;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (stopping_)
+            return ERROR_SHUTDOWN_IN_PROGRESS;
+        for (auto& d : devices_) {
+            if (lstrcmpiW(d->PnpId().c_str(), pnpId.c_str()) == 0)
+                return ERROR_ALREADY_EXISTS;
+        }
+        // Listed before its driver runs, so a second insertion of the card
+        // is refused meanwhile; the list's lock is not held across Init.
+        device = std::make_shared<ActiveDevice>(pnpId, link, nextHnd_++);
+        devices_.push_back(device);
+    }
     DWORD err = device->Activate(driver);
-    if (err != ERROR_SUCCESS)
+    if (err != ERROR_SUCCESS) {
+        Unlist(device);
         return err;
+    }
     name = device->Name();
-    devices_.push_back(std::move(device));
     return ERROR_SUCCESS;
+}
+
+std::shared_ptr<ActiveDevice> DeviceManager::Take(const std::wstring& pnpId)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    for (auto it = devices_.begin(); it != devices_.end(); ++it) {
+        if (lstrcmpiW((*it)->PnpId().c_str(), pnpId.c_str()) == 0) {
+            std::shared_ptr<ActiveDevice> device = std::move(*it);
+            devices_.erase(it);
+            return device;
+        }
+    }
+    return nullptr;
+}
+
+void DeviceManager::Unlist(const std::shared_ptr<ActiveDevice>& device)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    for (auto it = devices_.begin(); it != devices_.end(); ++it) {
+        if (*it == device) {
+            devices_.erase(it);
+            return;
+        }
+    }
+}
+
+std::vector<std::shared_ptr<ActiveDevice>> DeviceManager::Snapshot()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return devices_;
 }
 
 DWORD DeviceManager::Remove(const std::wstring& pnpId)
 {
-    std::unique_ptr<ActiveDevice> device;
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        for (auto it = devices_.begin(); it != devices_.end(); ++it) {
-            if (lstrcmpiW((*it)->PnpId().c_str(), pnpId.c_str()) == 0) {
-                device = std::move(*it);
-                devices_.erase(it);
-                break;
-            }
-        }
-    }
+    std::shared_ptr<ActiveDevice> device = Take(pnpId);
     if (!device)
         return ERROR_FILE_NOT_FOUND;
     device->Deactivate();
     return ERROR_SUCCESS;
 }
 
+void DeviceManager::Reactivate(const std::shared_ptr<ActiveDevice>& device)
+{
+    std::shared_ptr<ActiveDevice> fresh;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (stopping_)
+            return;
+        fresh = std::make_shared<ActiveDevice>(device->PnpId(), device->Link(), nextHnd_++);
+        bool listed = false;
+        for (auto& d : devices_) {
+            if (d == device) {
+                d = fresh;  // a second insertion stays refused throughout
+                listed = true;
+            }
+        }
+        if (!listed)
+            return;  // removed meanwhile
+    }
+    device->Deactivate();
+    DriverEntry driver;
+    DWORD err = ReadDriverEntry(fresh->PnpId(), driver) ? fresh->Activate(driver) : ERROR_FILE_NOT_FOUND;
+    // The card's driver did not come back: the card counts as removed.
+    if (err != ERROR_SUCCESS)
+        Unlist(fresh);
+}
+
 void DeviceManager::Power(bool on)
 {
-    std::lock_guard<std::mutex> hold(lock_);
-    for (auto& d : devices_)
+    std::vector<std::shared_ptr<ActiveDevice>> devices = Snapshot();
+    for (auto& d : devices)
         d->Power(on);
+    if (on) {
+        for (auto& d : devices)
+            Reactivate(d);
+    }
 }
 
 void DeviceManager::ServeControl(HANDLE pipe, HANDLE stop)
 {
+    PipeLimits limits;
+    limits.stop = stop;
+    limits.maxSize = sizeof(CtlRequest);
     std::vector<BYTE> msg;
-    while (PipeRead(pipe, msg, stop)) {
+    while (PipeRead(pipe, msg, limits)) {
         CtlRequest rq;
         if (msg.size() != sizeof rq)
             break;

@@ -3,16 +3,20 @@
 namespace cedev {
 namespace {
 
-// Waits for an overlapped operation; cancels it when `stop` fires first.
-bool Finish(HANDLE pipe, OVERLAPPED& ov, HANDLE stop, DWORD& done)
+// Waits for an overlapped operation; cancels it when a limit is hit first.
+bool Finish(HANDLE pipe, OVERLAPPED& ov, const PipeLimits& limits, DWORD& done)
 {
-    HANDLE waits[2] = {ov.hEvent, stop};
-    DWORD count = stop ? 2 : 1;
-    DWORD r = WaitForMultipleObjects(count, waits, FALSE, INFINITE);
+    HANDLE waits[3] = {ov.hEvent};
+    DWORD count = 1;
+    if (limits.stop)
+        waits[count++] = limits.stop;
+    if (limits.cancel)
+        waits[count++] = limits.cancel;
+    DWORD r = WaitForMultipleObjects(count, waits, FALSE, limits.timeoutMs);
     if (r != WAIT_OBJECT_0) {
         CancelIoEx(pipe, &ov);
         GetOverlappedResult(pipe, &ov, &done, TRUE);
-        SetLastError(ERROR_OPERATION_ABORTED);
+        SetLastError(r == WAIT_TIMEOUT ? ERROR_TIMEOUT : ERROR_OPERATION_ABORTED);
         return false;
     }
     return GetOverlappedResult(pipe, &ov, &done, FALSE) != FALSE;
@@ -53,40 +57,72 @@ HANDLE PipeConnect(const std::wstring& name, DWORD waitMs)
     }
 }
 
-bool PipeRead(HANDLE pipe, std::vector<BYTE>& message, HANDLE stop)
+bool PipeRead(HANDLE pipe, std::vector<BYTE>& message, const PipeLimits& limits)
 {
     message.clear();
     BYTE chunk[4096];
+    DWORD start = GetTickCount();
     for (;;) {
         Overlapped ov;
         DWORD got = 0;
         bool ok = ReadFile(pipe, chunk, sizeof chunk, &got, &ov) != FALSE;
-        if (!ok && GetLastError() == ERROR_IO_PENDING)
-            ok = Finish(pipe, ov, stop, got);
-        else if (!ok && GetLastError() == ERROR_MORE_DATA)
+        if (!ok && GetLastError() == ERROR_IO_PENDING) {
+            PipeLimits left = limits;
+            left.timeoutMs = TimeLeft(limits.timeoutMs, start);
+            ok = Finish(pipe, ov, left, got);
+        } else if (!ok && GetLastError() == ERROR_MORE_DATA) {
             GetOverlappedResult(pipe, &ov, &got, FALSE);
+            SetLastError(ERROR_MORE_DATA);
+        }
         DWORD err = ok ? 0 : GetLastError();
         if (!ok && err != ERROR_MORE_DATA)
             return false;
+        // Never buffer more than the largest message the caller accepts.
+        if (limits.maxSize && message.size() + got > limits.maxSize) {
+            message.clear();
+            SetLastError(ERROR_INVALID_DATA);
+            return false;
+        }
         message.insert(message.end(), chunk, chunk + got);
         if (ok)
             return true;
     }
 }
 
-bool PipeWrite(HANDLE pipe, const void* data, DWORD size, HANDLE stop)
+bool PipeRead(HANDLE pipe, std::vector<BYTE>& message, HANDLE stop)
+{
+    PipeLimits limits;
+    limits.stop = stop;
+    return PipeRead(pipe, message, limits);
+}
+
+bool PipeWrite(HANDLE pipe, const void* data, DWORD size, const PipeLimits& limits, DWORD* written)
 {
     Overlapped ov;
     DWORD done = 0;
     bool ok = WriteFile(pipe, data, size, &done, &ov) != FALSE;
     if (!ok && GetLastError() == ERROR_IO_PENDING)
-        ok = Finish(pipe, ov, stop, done);
+        ok = Finish(pipe, ov, limits, done);
+    if (written)
+        *written = done;
     return ok && done == size;
 }
 
-bool PipeTransact(HANDLE pipe, const void* request, DWORD size, std::vector<BYTE>& reply)
+bool PipeWrite(HANDLE pipe, const void* data, DWORD size, HANDLE stop)
 {
-    return PipeWrite(pipe, request, size) && PipeRead(pipe, reply);
+    PipeLimits limits;
+    limits.stop = stop;
+    return PipeWrite(pipe, data, size, limits);
+}
+
+bool PipeTransact(HANDLE pipe, const void* request, DWORD size, std::vector<BYTE>& reply, const PipeLimits& limits)
+{
+    DWORD start = GetTickCount();
+    if (!PipeWrite(pipe, request, size, limits))
+        return false;
+    PipeLimits left = limits;
+    left.timeoutMs = TimeLeft(limits.timeoutMs, start);
+    return PipeRead(pipe, reply, left);
 }
 
 HANDLE PipeCreateInstance(const std::wstring& name, bool first)

@@ -5,6 +5,9 @@
 namespace cedev {
 namespace {
 
+// Pause between attempts to create a listening instance that failed.
+constexpr DWORD kRetryMs = 50;
+
 struct Connection {
     PipeServer::Handler handler;
     HANDLE pipe;
@@ -96,7 +99,26 @@ void PipeServer::Reap()
 void PipeServer::Listen()
 {
     HANDLE connected = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    while (instance_ != INVALID_HANDLE_VALUE) {
+    bool told = false;
+    for (;;) {
+        if (instance_ == INVALID_HANDLE_VALUE) {
+            // No instance to listen on (out of handles, say): clients find the
+            // name busy meanwhile; try again until it works or we stop.
+            instance_ = createInstance_ ? createInstance_() : PipeCreateInstance(name_, false);
+            if (instance_ == INVALID_HANDLE_VALUE) {
+                if (!told) {
+                    wchar_t text[320];
+                    wsprintfW(text, L"devmgr: cannot create an instance of %s (error %lu); retrying\n",
+                              name_.c_str(), GetLastError());
+                    OutputDebugStringW(text);
+                    told = true;
+                }
+                if (WaitForSingleObject(stop_, kRetryMs) == WAIT_OBJECT_0)
+                    break;
+                continue;
+            }
+            told = false;
+        }
         OVERLAPPED ov{};
         ov.hEvent = connected;
         ResetEvent(connected);
@@ -120,7 +142,7 @@ void PipeServer::Listen()
         HANDLE client = instance_;
         // The next instance exists before this one is handed on, so a client
         // never finds the name gone (only busy for a moment).
-        instance_ = PipeCreateInstance(name_, false);
+        instance_ = createInstance_ ? createInstance_() : PipeCreateInstance(name_, false);
         if (!ok) {
             ::CloseHandle(client);
             continue;

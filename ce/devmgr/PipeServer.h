@@ -26,6 +26,9 @@ public:
     // Stops listening, tells every connection to end and waits for them up to
     // `waitMs`. FALSE when some connection thread was still busy then.
     bool Stop(DWORD waitMs = 3000);
+    // How the listening instances after the first are made (tests stand in a
+    // failing one); set before Start.
+    void SetInstanceFactory(std::function<HANDLE()> create) { createInstance_ = std::move(create); }
 
 private:
     static DWORD WINAPI ListenThread(LPVOID self);
@@ -38,6 +41,7 @@ private:
     HANDLE stop_ = nullptr;
     HANDLE listener_ = nullptr;
     HANDLE instance_ = INVALID_HANDLE_VALUE;
+    std::function<HANDLE()> createInstance_;
     std::mutex lock_;
     std::vector<HANDLE> threads_;
 };

@@ -34,6 +34,7 @@ bool StreamDriver::Load(const std::wstring& dll, const std::wstring& prefix)
     Resolve(module, prefix, "_Seek", Seek);
     Resolve(module, prefix, "_PowerUp", PowerUp);
     Resolve(module, prefix, "_PowerDown", PowerDown);
+    Resolve(module, prefix, "_PreDeinit", PreDeinit);
     if (!ok) {
         Unload();
         SetLastError(ERROR_PROC_NOT_FOUND);

@@ -20,6 +20,7 @@ struct StreamDriver {
     PFN_STREAM_IOCONTROL IOControl = nullptr;
     PFN_STREAM_POWERUP PowerUp = nullptr;      // optional
     PFN_STREAM_POWERDOWN PowerDown = nullptr;  // optional
+    PFN_STREAM_PREDEINIT PreDeinit = nullptr;  // optional
 
     // Loads `dll` (found beside the program when not a full path) and resolves
     // the entry points; FALSE when it is missing or lacks a required one.

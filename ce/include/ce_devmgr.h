@@ -39,14 +39,20 @@ BOOL WINAPI CeDevMgrRegisterDriver(LPCWSTR pnpId, LPCWSTR dll, LPCWSTR prefix);
 // On success the device name (L"COM3:") is copied to `name` (may be NULL).
 // Fails with ERROR_FILE_NOT_FOUND when no driver is registered, ERROR_ALREADY_EXISTS
 // when that card is in, ERROR_GEN_FAILURE when the driver's Init failed, and
-// ERROR_PIPE_NOT_CONNECTED when no device manager runs.
+// ERROR_PIPE_NOT_CONNECTED when no device manager runs. Every control call
+// here fails with ERROR_TIMEOUT when the device manager took it but did not
+// answer within 8 seconds.
 BOOL WINAPI CeDevMgrInsertCard(LPCWSTR pnpId, LPCWSTR link, LPWSTR name, DWORD nameChars);
-// Removes the card with `pnpId`: open handles fail from then on, the driver is
-// de-initialised and its active key deleted. FALSE when that card is not in.
+// Removes the card with `pnpId`: open handles fail from then on and are
+// closed in the driver, calls still in the driver are ended by its Deinit,
+// and its active key is deleted. FALSE when that card is not in.
 BOOL WINAPI CeDevMgrRemoveCard(LPCWSTR pnpId);
 
 // The handheld suspends (FALSE) or resumes (TRUE): every active driver's
-// PowerDown or PowerUp entry point is called.
+// PowerDown or PowerUp entry point is called. After PowerUp each card's driver
+// is de-activated and activated again, as card services do once the cards
+// lost power: handles opened before fail with ERROR_DEVICE_REMOVED, and the
+// port is opened anew (under the same name when it is still free).
 BOOL WINAPI CeDevMgrSetPower(BOOL on);
 
 #ifdef __cplusplus

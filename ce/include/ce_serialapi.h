@@ -21,8 +21,14 @@
 // - no overlapped I/O (lpOverlapped must be NULL);
 // - several threads may call on one handle at once: a WaitCommEvent blocked on
 //   one thread never holds up a WriteFile on another;
-// - after the card is removed every call fails with ERROR_DEVICE_REMOVED and
-//   CloseHandle still releases the handle;
+// - after the card is removed (or the handheld resumed, which starts its
+//   driver anew) every call fails with ERROR_DEVICE_REMOVED and CloseHandle
+//   still releases the handle;
+// - CloseHandle always releases the handle, and says FALSE (with the
+//   driver's error) when the driver refused the close;
+// - a handle is of the process that opened it: no other process can use it;
+// - WriteFile honours WriteTotalTimeoutMultiplier/Constant: a write the line
+//   does not take in time succeeds with a shorter count;
 // - a process that ends with a handle open closes it in the driver.
 #include <windows.h>
 #include <pegdser.h>

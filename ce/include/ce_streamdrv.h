@@ -5,7 +5,7 @@
 // values "Dll" and "Prefix" (and optionally "Index", the device number). When a
 // card with that PnP id is inserted the device manager loads the DLL, resolves
 // <Prefix>_Init, _Deinit, _Open, _Close, _Read, _Write, _IOControl, _PowerUp,
-// _PowerDown (and _Seek if present), writes HKLM "Drivers\Active\NN" ("Key",
+// _PowerDown (and _Seek and _PreDeinit if present), writes HKLM "Drivers\Active\NN" ("Key",
 // "Name" such as "COM3:", "PnpId", "Hnd", "Sckt", "Link") and calls _Init with
 // the path of that active key.
 //
@@ -32,6 +32,9 @@ typedef BOOL (*PFN_STREAM_IOCONTROL)(DWORD_PTR open, DWORD code, PBYTE in, DWORD
                                      DWORD outSize, PDWORD returned);
 typedef void (*PFN_STREAM_POWERUP)(DWORD_PTR device);
 typedef void (*PFN_STREAM_POWERDOWN)(DWORD_PTR device);
+// Optional: on removal, before any handle is closed, the device is marked
+// gone and its sleeping threads are woken; Deinit follows.
+typedef BOOL (*PFN_STREAM_PREDEINIT)(DWORD_PTR device);
 
 #ifdef __cplusplus
 }

@@ -1,5 +1,7 @@
 #include "ce/serial/HostPortBackend.h"
 
+#include "ce/devmgr/PipeIo.h"
+
 namespace zenserial {
 namespace {
 
@@ -9,12 +11,20 @@ constexpr DWORD kPollMs = 20;
 // A port without modem lines (a pty) is taken as a plain three-wire line.
 constexpr DWORD kNoLines = MS_CTS_ON | MS_DSR_ON;
 
-bool WaitIo(HANDLE h, OVERLAPPED& ov, HANDLE stop, DWORD& done)
+// Waits for overlapped I/O; cancels it on `stop`, `cancel` or the time-out.
+bool WaitIo(HANDLE h, OVERLAPPED& ov, HANDLE stop, DWORD& done, HANDLE cancel = nullptr, DWORD timeoutMs = INFINITE)
 {
-    HANDLE waits[2] = {ov.hEvent, stop};
-    if (WaitForMultipleObjects(stop ? 2 : 1, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+    HANDLE waits[3] = {ov.hEvent};
+    DWORD count = 1;
+    if (stop)
+        waits[count++] = stop;
+    if (cancel)
+        waits[count++] = cancel;
+    DWORD r = WaitForMultipleObjects(count, waits, FALSE, timeoutMs);
+    if (r != WAIT_OBJECT_0) {
         CancelIoEx(h, &ov);
         GetOverlappedResult(h, &ov, &done, TRUE);
+        SetLastError(r == WAIT_TIMEOUT ? ERROR_TIMEOUT : ERROR_OPERATION_ABORTED);
         return false;
     }
     return GetOverlappedResult(h, &ov, &done, FALSE) != FALSE;
@@ -107,25 +117,37 @@ void HostPortBackend::ReadLoop(HANDLE stop)
     CloseHandle(ev);
 }
 
-bool HostPortBackend::Write(const BYTE* data, DWORD count)
+DWORD HostPortBackend::Write(const BYTE* data, DWORD count, DWORD timeoutMs, HANDLE cancel, DWORD& error)
 {
+    error = 0;
     std::lock_guard<std::mutex> hold(writeLock_);
-    if (port_ == INVALID_HANDLE_VALUE)
-        return false;
+    if (port_ == INVALID_HANDLE_VALUE) {
+        error = ERROR_DEVICE_NOT_CONNECTED;
+        return 0;
+    }
+    DWORD start = GetTickCount();
     DWORD done = 0;
     while (done < count) {
+        DWORD left = cedev::TimeLeft(timeoutMs, start);
+        if (left == 0) {
+            error = ERROR_TIMEOUT;
+            break;
+        }
         OVERLAPPED ov{};
         ov.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         DWORD n = 0;
         bool ok = WriteFile(port_, data + done, count - done, &n, &ov) != FALSE;
         if (!ok && GetLastError() == ERROR_IO_PENDING)
-            ok = WaitIo(port_, ov, reader_.StopEvent(), n);
+            ok = WaitIo(port_, ov, reader_.StopEvent(), n, cancel, left);
+        DWORD err = GetLastError();
         CloseHandle(ov.hEvent);
-        if (!ok || n == 0)
-            return false;
-        done += n;
+        done += n <= count - done ? n : count - done;
+        if (!ok || n == 0) {
+            error = ok ? ERROR_GEN_FAILURE : err;
+            break;
+        }
     }
-    return true;
+    return done;
 }
 
 bool HostPortBackend::SetControlLines(bool dtr, bool rts)

@@ -14,7 +14,7 @@ public:
 
     bool Start(SerialSink* sink) override;
     void Stop() override;
-    bool Write(const BYTE* data, DWORD count) override;
+    DWORD Write(const BYTE* data, DWORD count, DWORD timeoutMs, HANDLE cancel, DWORD& error) override;
     bool SetControlLines(bool dtr, bool rts) override;
     bool SetBreak(bool on) override;
     bool Configure(const DCB& dcb) override;

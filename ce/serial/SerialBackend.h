@@ -25,7 +25,11 @@ public:
     virtual ~SerialBackend() = default;
     virtual bool Start(SerialSink* sink) = 0;
     virtual void Stop() = 0;
-    virtual bool Write(const BYTE* data, DWORD count) = 0;
+    // Sends up to `count` bytes. Stops early when `timeoutMs` (INFINITE: no
+    // limit) has passed or `cancel` (may be NULL) is signalled, and on Stop.
+    // Returns the bytes that went out; when short, `error` says why
+    // (ERROR_TIMEOUT, ERROR_OPERATION_ABORTED, or the line failed).
+    virtual DWORD Write(const BYTE* data, DWORD count, DWORD timeoutMs, HANDLE cancel, DWORD& error) = 0;
     virtual bool SetControlLines(bool dtr, bool rts) = 0;
     virtual bool SetBreak(bool on) = 0;
     virtual bool Configure(const DCB& dcb) = 0;

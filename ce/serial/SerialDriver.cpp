@@ -107,6 +107,17 @@ __declspec(dllexport) BOOL COM_Deinit(DWORD_PTR device)
     return TRUE;
 }
 
+// Card removal, before the handles are closed: every call under way ends and
+// the line is let go, so closing sends nothing down a line that is gone.
+__declspec(dllexport) BOOL COM_PreDeinit(DWORD_PTR device)
+{
+    std::shared_ptr<SerialPort> port = PortOf(device);
+    if (!port)
+        return FALSE;
+    port->Shutdown();
+    return TRUE;
+}
+
 __declspec(dllexport) DWORD_PTR COM_Open(DWORD_PTR device, DWORD access, DWORD share)
 {
     std::shared_ptr<SerialPort> port = PortOf(device);

@@ -28,7 +28,8 @@ BOOL FailBool(DWORD error)
 
 }  // namespace
 
-SerialPort::SerialPort(std::unique_ptr<SerialBackend> backend) : backend_(std::move(backend))
+SerialPort::SerialPort(std::unique_ptr<SerialBackend> backend)
+    : backend_(std::move(backend)), writeAbort_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     dcb_.DCBlength = sizeof dcb_;
     dcb_.BaudRate = CBR_9600;
@@ -47,6 +48,8 @@ SerialPort::SerialPort(std::unique_ptr<SerialBackend> backend) : backend_(std::m
 SerialPort::~SerialPort()
 {
     Shutdown();
+    if (writeAbort_)
+        CloseHandle(writeAbort_);
 }
 
 bool SerialPort::Start()
@@ -63,6 +66,7 @@ void SerialPort::Shutdown()
         down_ = true;
         changed_.notify_all();
     }
+    SetEvent(writeAbort_);
     if (backend_)
         backend_->Stop();
 }
@@ -104,6 +108,7 @@ DWORD_PTR SerialPort::Open(DWORD access, DWORD /*share*/)
     if (access & kReadWrite) {
         rx_.clear();
         errors_ = 0;
+        ResetEvent(writeAbort_);
         ApplyLines(hold);
     }
     return id;
@@ -119,7 +124,10 @@ BOOL SerialPort::Close(DWORD_PTR open)
     it->second->closed = true;
     opens_.erase(it);
     changed_.notify_all();
-    // The line drops DTR and RTS when its owner lets go, as a closed port does.
+    // The owner's writes under way end; the line drops DTR and RTS when its
+    // owner lets go, as a closed port does.
+    if (owner)
+        SetEvent(writeAbort_);
     if (owner && !down_) {
         dtr_ = rts_ = false;
         hold.unlock();
@@ -200,6 +208,7 @@ DWORD SerialPort::Read(DWORD_PTR open, void* buffer, DWORD count)
 
 DWORD SerialPort::Write(DWORD_PTR open, const void* buffer, DWORD count)
 {
+    COMMTIMEOUTS t;
     {
         Lock hold(lock_);
         DWORD error = 0;
@@ -208,12 +217,30 @@ DWORD SerialPort::Write(DWORD_PTR open, const void* buffer, DWORD count)
             return Fail(error);
         if (!(h->access & GENERIC_WRITE))
             return Fail(ERROR_INVALID_ACCESS);
+        t = timeouts_;
+        ++writers_;
     }
-    if (count && !backend_->Write(static_cast<const BYTE*>(buffer), count))
-        return Fail(ERROR_GEN_FAILURE);
-    Lock hold(lock_);
-    Raise(EV_TXEMPTY);
-    return count;
+    // Both members 0: no time limit.
+    unsigned long long ms = static_cast<unsigned long long>(t.WriteTotalTimeoutMultiplier) * count +
+                            t.WriteTotalTimeoutConstant;
+    DWORD limit = ms == 0 ? INFINITE : ms >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(ms);
+    DWORD error = 0;
+    DWORD n = count ? backend_->Write(static_cast<const BYTE*>(buffer), count, limit, writeAbort_, error) : 0;
+    bool down;
+    {
+        Lock hold(lock_);
+        if (--writers_ == 0)
+            changed_.notify_all();
+        if (n)
+            Raise(EV_TXEMPTY);
+        down = down_;
+    }
+    // A write cut short by its time-out succeeds with the shorter count.
+    if (n == count || n > 0 || error == ERROR_TIMEOUT)
+        return n;
+    if (down)
+        return Fail(ERROR_DEVICE_REMOVED);
+    return Fail(error == ERROR_OPERATION_ABORTED ? ERROR_OPERATION_ABORTED : ERROR_GEN_FAILURE);
 }
 
 void SerialPort::Raise(DWORD events)
@@ -393,8 +420,14 @@ BOOL SerialPort::IoControl(DWORD_PTR open, DWORD code, const BYTE* in, DWORD inS
             rx_.clear();
         if (flags & PURGE_RXABORT)
             ++readAborts_;
-        // Writes complete at once, so there is never transmit data to drop.
         changed_.notify_all();
+        // Nothing waits to be sent but the writes under way: let them go.
+        if (flags & PURGE_TXABORT) {
+            SetEvent(writeAbort_);
+            changed_.wait_for(hold, std::chrono::seconds(2), [this] { return writers_ == 0; });
+            if (!down_ && !opens_.empty())
+                ResetEvent(writeAbort_);
+        }
         return TRUE;
     }
     case IOCTL_SERIAL_GET_COMMSTATUS: {

@@ -27,6 +27,8 @@ public:
     DWORD_PTR Open(DWORD access, DWORD share);
     BOOL Close(DWORD_PTR open);
     DWORD Read(DWORD_PTR open, void* buffer, DWORD count);
+    // Honours the write time-outs: a write that the line does not take within
+    // multiplier * count + constant milliseconds returns the shorter count.
     DWORD Write(DWORD_PTR open, const void* buffer, DWORD count);
     BOOL IoControl(DWORD_PTR open, DWORD code, const BYTE* in, DWORD inSize, BYTE* out, DWORD outSize,
                    DWORD* returned);
@@ -70,6 +72,10 @@ private:
     bool dtr_ = false;
     bool rts_ = false;
     unsigned readAborts_ = 0;
+    // Set when the owner closes, on purge of the transmit side and on
+    // de-initialisation: data writes under way give up.
+    HANDLE writeAbort_ = nullptr;
+    int writers_ = 0;
     bool down_ = false;
 };
 

@@ -17,6 +17,7 @@ namespace {
 struct Device {
     std::wstring pipeName;
     uint32_t session = 0;
+    uint8_t key[kKeySize] = {};
     HANDLE primary = INVALID_HANDLE_VALUE;
     std::mutex lock;
     std::vector<HANDLE> idle;
@@ -41,7 +42,9 @@ bool Exchange(HANDLE pipe, const DevRequest& rq, const void* in, DevReply& rp, s
     if (rq.inSize)
         std::memcpy(msg.data() + sizeof rq, in, rq.inSize);
     std::vector<BYTE> reply;
-    if (!PipeTransact(pipe, msg.data(), static_cast<DWORD>(msg.size()), reply) || reply.size() < sizeof rp)
+    PipeLimits limits;
+    limits.maxSize = kMaxDevReply;
+    if (!PipeTransact(pipe, msg.data(), static_cast<DWORD>(msg.size()), reply, limits) || reply.size() < sizeof rp)
         return false;
     std::memcpy(&rp, reply.data(), sizeof rp);
     if (rp.outSize != reply.size() - sizeof rp)
@@ -75,17 +78,26 @@ HANDLE TakeConnection(Device& d)
     }
     HANDLE c = PipeConnect(d.pipeName, 5000);
     if (c == INVALID_HANDLE_VALUE) {
+        // Only a pipe that is gone means the device is; a busy one fails this call alone.
+        if (GetLastError() == ERROR_PIPE_BUSY) {
+            SetLastError(ERROR_BUSY);
+            return INVALID_HANDLE_VALUE;
+        }
         Gone(d);
         return INVALID_HANDLE_VALUE;
     }
     DevRequest rq{};
     rq.op = DevAttach;
     rq.session = d.session;
+    std::memcpy(rq.key, d.key, kKeySize);
     DevReply rp{};
     std::vector<BYTE> out;
     if (!Exchange(c, rq, nullptr, rp, out) || !rp.ok) {
         ::CloseHandle(c);
-        if (!rp.ok && rp.error) {
+        // Our session is not (or not ours) at the device of that name: the
+        // device we opened was removed and another took its place.
+        bool replaced = rp.error == ERROR_INVALID_HANDLE || rp.error == ERROR_ACCESS_DENIED;
+        if (!rp.ok && rp.error && !replaced) {
             SetLastError(rp.error);
             return INVALID_HANDLE_VALUE;
         }
@@ -156,12 +168,13 @@ HANDLE DeviceOpen(LPCWSTR name, DWORD access, DWORD share)
     rq.share = share;
     DevReply rp{};
     std::vector<BYTE> out;
-    if (!Exchange(d->primary, rq, nullptr, rp, out) || !rp.ok) {
+    if (!Exchange(d->primary, rq, nullptr, rp, out) || !rp.ok || out.size() != kKeySize) {
         ::CloseHandle(d->primary);
         SetLastError(rp.ok || !rp.error ? ERROR_DEVICE_REMOVED : rp.error);
         return INVALID_HANDLE_VALUE;
     }
     d->session = rp.value;
+    std::memcpy(d->key, out.data(), kKeySize);
     // The handle value is an unnamed event of our own: unique, and harmless
     // should it ever reach kernel32.
     HANDLE token = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -204,16 +217,23 @@ BOOL DeviceClose(HANDLE h)
     for (HANDLE c : idle)
         ::CloseHandle(c);
     // Closing in the driver also releases this handle's calls blocked on other threads.
+    DevReply rp{};
+    bool answered = false;
     if (!removed) {
         DevRequest rq{};
         rq.op = DevClose;
-        DevReply rp{};
         std::vector<BYTE> out;
-        Exchange(d->primary, rq, nullptr, rp, out);
+        answered = Exchange(d->primary, rq, nullptr, rp, out);
     }
     ::CloseHandle(d->primary);
     ::CloseHandle(h);
-    // A removed card's handle is still released without complaint.
+    // The handle is released either way. A removed card's handle (or one whose
+    // device manager went away) closes without complaint; a driver that
+    // refused the close is reported.
+    if (answered && !rp.ok && rp.error != ERROR_DEVICE_REMOVED) {
+        SetLastError(rp.error ? rp.error : ERROR_GEN_FAILURE);
+        return FALSE;
+    }
     SetLastError(ERROR_SUCCESS);
     return TRUE;
 }

@@ -158,6 +158,7 @@ BOOL FakeModemIo::SetMask(HANDLE, DWORD mask)
 BOOL FakeModemIo::WaitEvent(HANDLE, DWORD* mask)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
+    m_readerThread = GetCurrentThreadId();
     m_waiting = true;
     m_cv.wait(lock, [this] { return !m_events.empty() || m_released || m_closed; });
     m_waiting = false;
@@ -166,6 +167,9 @@ BOOL FakeModemIo::WaitEvent(HANDLE, DWORD* mask)
         return FALSE;
     if (m_released) {
         m_released = false;
+        const DWORD delay = releaseDelayMs;
+        lock.unlock();
+        Sleep(delay);
         return TRUE;
     }
     *mask = m_events.front() & eventMask;
@@ -227,6 +231,18 @@ BOOL FakeModemIo::ModemStatus(HANDLE, DWORD* status)
 
 BOOL FakeModemIo::Close(HANDLE)
 {
+    DWORD reader = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        reader = m_readerThread;
+    }
+    readerAliveAtClose = false;
+    if (reader) {
+        if (HANDLE t = OpenThread(SYNCHRONIZE, FALSE, reader)) {
+            readerAliveAtClose = WaitForSingleObject(t, 0) == WAIT_TIMEOUT;
+            CloseHandle(t);
+        }
+    }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_closed = true;

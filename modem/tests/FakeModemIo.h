@@ -52,6 +52,11 @@ public:
     DWORD eventMask = 0;
     int openCount = 0;
     int closeCount = 0;
+    // A driver slow to return a wait that the event mask released.
+    DWORD releaseDelayMs = 0;
+    // Whether the thread that last waited for events was still running when
+    // the handle was closed.
+    bool readerAliveAtClose = false;
 
     HANDLE Open(const wchar_t* device) override;
     BOOL GetState(HANDLE h, DCB* d) override;
@@ -78,6 +83,7 @@ private:
     bool m_closed = false;
     bool m_waiting = false;
     bool m_answerAll = false;
+    DWORD m_readerThread = 0;
     std::map<std::string, std::pair<std::vector<std::string>, bool>> m_answers;
     std::map<std::string, bool> m_silent;
     std::vector<std::string> m_writes;

@@ -150,6 +150,81 @@ TEST_F(LinkTest, CloseFromTheResultHandlerEndsTheReaderCleanly)
         EXPECT_EQ("AT$BATT?\r\n", w);
 }
 
+TEST_F(LinkTest, CloseStopsTheReaderBeforeItClosesTheHandle)
+{
+    OpenReady();
+    io.releaseDelayMs = 150;  // the released wait takes a while to return
+    EXPECT_EQ(1, modem.Close());
+    EXPECT_EQ(1, io.closeCount);
+    EXPECT_FALSE(io.readerAliveAtClose);
+}
+
+// A close while the open thread is still at work wins: the link ends closed
+// and no open result is reported.
+TEST_F(LinkTest, CloseWhileTheOpenThreadSettles)
+{
+    modem.SetSettleDelay(1500);
+    ASSERT_EQ(0, modem.StartOpening(3, 0));
+    ASSERT_TRUE(zentest::WaitUntil([&] { return !io.Writes().empty(); }, 2000));  // ATE1 is out
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(1, modem.Close());
+    EXPECT_LT(GetTickCount() - start, 1000u);  // not the rest of the settling
+    zentest::PumpMessages(500);
+    EXPECT_EQ(LINK_CLOSED, modem.LinkState);
+    EXPECT_FALSE(modem.IsOpen());
+    EXPECT_EQ(0u, log.Count(WM_MODEM_OPENED));
+    EXPECT_TRUE(io.CommandWrites().empty());
+    EXPECT_EQ(0, modem.CmdPing());
+    EXPECT_EQ(1, io.closeCount);
+
+    modem.SetSettleDelay(0);
+    OpenReady();  // and it opens normally afterwards
+}
+
+TEST_F(LinkTest, CloseWhileTheOpenThreadProbes)
+{
+    io.modemStatus = MS_RLSD_ON;  // carrier up, no ring: the probe watches for 4 s
+    ASSERT_EQ(0, modem.StartOpening(3, 0));
+    ASSERT_TRUE(zentest::WaitUntil([&] { return io.openCount == 1; }, 2000));
+    zentest::PumpMessages(100);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(1, modem.Close());
+    EXPECT_LT(GetTickCount() - start, 1500u);  // not the rest of the 4 s
+    zentest::PumpMessages(600);
+    EXPECT_EQ(LINK_CLOSED, modem.LinkState);
+    EXPECT_EQ(0u, log.Count(WM_MODEM_OPENED));
+    EXPECT_TRUE(io.Writes().empty());
+}
+
+// The open thread waits in SendMessage for the handler that closes: close
+// must answer it rather than wait for that thread for ever.
+TEST_F(LinkTest, CloseFromAHandlerOfTheOpenThreadsMessage)
+{
+    bool entered = false;
+    int closed = -1;
+    DWORD took = 0;
+    DWORD sender = 0;
+    log.onMessage = [&](const LoggedMessage& m) {
+        if (m.msg != WM_MODEM_SENT || entered)
+            return;
+        entered = true;
+        sender = InSendMessage() ? 1 : 0;
+        const DWORD start = GetTickCount();
+        closed = modem.Close();
+        took = GetTickCount() - start;
+    };
+    ASSERT_EQ(0, modem.StartOpening(3, 0));
+    ASSERT_TRUE(zentest::WaitUntil([&] { return closed != -1; }, 8000));
+    EXPECT_EQ(1u, sender);  // sent by the open thread, which waits for us
+    EXPECT_EQ(1, closed);
+    EXPECT_LT(took, 2500u);  // the open thread ended by itself
+    zentest::PumpMessages(300);
+    EXPECT_EQ(LINK_CLOSED, modem.LinkState);
+    EXPECT_FALSE(modem.IsOpen());
+    EXPECT_EQ(0u, log.Count(WM_MODEM_OPENED));
+    EXPECT_EQ(std::vector<std::string>{"AT$BATT?\r\n"}, io.CommandWrites());
+}
+
 TEST_F(LinkTest, ReopenAfterCloseStartsClean)
 {
     OpenReady();

@@ -153,6 +153,23 @@ TEST_F(SimTextTest, WaitingMessagesAreReadUntilTheModuleAnswersWithoutOk)
     EXPECT_EQ(0, modem.SmsRecordCount);
 }
 
+TEST_F(SimTextTest, BodyOfNothingButEscapesArrivesWhole)
+{
+    // 255 characters that each travel as a 4-byte escape: a 1020-byte body.
+    std::string body;
+    for (int i = 0; i < 255; ++i)
+        body += ";\"\r\n"[i % 4];
+    card.Module().IncomingText("0167778888", body);
+    card.Module().IncomingText("0167778888", std::string(255, ';'), true);
+    ReadLikeThePhone();
+    OpenReady();
+    ASSERT_TRUE(WaitReceived(2));
+    ASSERT_EQ(2u, received.size());
+    EXPECT_EQ(body, received[0].body);
+    EXPECT_EQ(std::string(255, ';'), received[1].body);
+    EXPECT_STREQ("0167778888", received[1].number);
+}
+
 // Seeded random bodies, bytes and Hangul, out through the escape and the
 // wire to the module, and back from the module through the read loop.
 TEST_F(SimTextTest, RandomBodiesRoundTripOverTheWire)

@@ -179,6 +179,33 @@ public:
     void OnBattery(int ok) override { calls.push_back("batt " + std::to_string(ok)); }
 };
 
+TEST_F(LinkTest, NumbersWithLineBreaksOrQuotesNeverReachTheWire)
+{
+    OpenReady();
+    EXPECT_EQ(0, modem.CmdDial(L"0101234567\r\nAT$DELALLMT"));
+    EXPECT_EQ(0, modem.CmdDial(L"010\x0A"));
+    EXPECT_EQ(0, modem.CmdDial(L"010\""));
+    EXPECT_EQ(0, modem.CmdSetPhoneNumber("01012345678\rATZ"));
+    EXPECT_EQ(0, modem.CmdDtmf('\n'));
+    EXPECT_EQ(0, modem.SendTextMessage("011\r\nAT$DELALLMT", nullptr, "hi"));
+    EXPECT_EQ(0, modem.SendTextMessage("011", "012\"\r\nATZ", "hi"));
+    EXPECT_EQ(0, modem.SendTextMessage("011,012", nullptr, "hi"));
+    EXPECT_EQ(0, modem.SendTextMessageW(L"011", L"012\x0D", L"hi"));
+    // Backspaces would edit the module's line back into another destination.
+    EXPECT_EQ(0, modem.SendTextMessage("011", nullptr,
+                                       (std::string(24, '\b') + "0199999999,4098,\"x").c_str()));
+    zentest::PumpMessages(100);
+    EXPECT_TRUE(io.CommandWrites().empty());
+    EXPECT_EQ(0u, log.Count(WM_MODEM_SENT));
+    EXPECT_EQ(-1, modem.InFlight.id);
+    EXPECT_EQ(0, modem.QueuedCount());
+
+    // The body may hold them: it is escaped.
+    ASSERT_EQ(1, modem.SendTextMessage("011", "", "a\r\n\"b"));
+    ASSERT_EQ(1u, io.CommandWrites().size());
+    EXPECT_EQ("AT$SMSMO0=011,,4098,\"a\\x0D\\x0A\\x22b\"\r\n", io.CommandWrites()[0]);
+}
+
 TEST_F(LinkTest, ListenerHandlersRunFromTheResultMessage)
 {
     OpenReady();

@@ -2,6 +2,7 @@
 // framed as the module frames them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <vector>
@@ -106,16 +107,16 @@ TEST(StatusValues, DigitQueriesTakeTheFirstCharacter)
         p.Answer(row.echo, {});
         EXPECT_EQ(7, p.Status.*row.value) << row.echo;
     }
-    // The bell-setting row comes first and takes the bell type's echo: its
-    // letter is no digit, so the bell stays as it was.
+    // "AT$BELL" of the bell-setting row also fits the bell type's echoes;
+    // the longer fit wins, so the bell stays as it was and the bell type,
+    // a whole decimal number, is read.
     p.Answer("AT$BELLTYPE?", {"12"});
-    EXPECT_EQ(0x100D * 2 + 1, p.results.back());
-    EXPECT_EQ(7, p.Status.bell);
-    // The bell type itself is a whole decimal number.
-    p.BlockLines[0] = "12";
-    p.BlockLineCount = 1;
-    EXPECT_EQ(1, p.ParseQueryValues(36, 1));
+    EXPECT_EQ(36 * 2 + 1, p.results.back());
     EXPECT_EQ(12, p.Status.bellType);
+    EXPECT_EQ(7, p.Status.bell);
+    p.Answer("AT$BELLTYPE=3", {});
+    EXPECT_EQ(0x1025 * 2 + 1, p.results.back());
+    EXPECT_EQ(7, p.Status.bell);
 }
 
 TEST(StatusValues, NoOkEmptiesTextsAndMarksRegistration)
@@ -303,6 +304,37 @@ TEST(MessageRecords, LongBodyIsCutTo255)
     ASSERT_EQ(1, p.SmsRecordCount);
     EXPECT_EQ(std::string(255, 'm'), p.SmsRecords[0].body);
     EXPECT_EQ(0, p.SmsRecords[0].body[256]);
+}
+
+TEST(MessageRecords, BodyOfNothingButEscapesArrivesWhole)
+{
+    // Every field full and every body character a 4-byte escape: the longest
+    // message line the module can send, in reads of any size.
+    const std::string time(24, '2'), number(63, '0'), service = "4098" + std::string(10, '0');
+    std::string escaped, plain;
+    const char* escapes[] = {"\\x3B", "\\X0D", "\\x22", "\\x0a"};
+    const char chars[] = {';', '\r', '"', '\n'};
+    for (int i = 0; i < 255; ++i) {
+        escaped += escapes[i % 4];
+        plain += chars[i % 4];
+    }
+    const std::string line = time + "," + number + "," + service + "," + escaped;
+    ASSERT_EQ(static_cast<size_t>(CCeMAtParser::LONGEST_LINE), line.size());
+    for (int piece : {1024, 7, 1}) {
+        Probe p;
+        const std::string bytes =
+            "\r\n$NEWMT\r\nAT$SMSNEWMT0?\r\r\n" + line + "\r\n\r\nOK\r\n\n";
+        for (size_t at = 0; at < bytes.size(); at += piece)
+            if (p.Feed(bytes.data() + at, static_cast<int>(std::min(bytes.size() - at,
+                                                                  static_cast<size_t>(piece)))))
+                p.DispatchUnsolicited();
+        ASSERT_EQ(1, p.SmsRecordCount) << piece;
+        EXPECT_EQ(plain, p.SmsRecords[0].body) << piece;
+        EXPECT_EQ(std::string(23, '2'), p.SmsRecords[0].timeStamp);
+        EXPECT_EQ(std::string(62, '0'), p.SmsRecords[0].number);
+        EXPECT_EQ(0u, p.CutBytes + p.DroppedLines);
+        EXPECT_EQ(0x101A * 2 + 1, p.results.back());
+    }
 }
 
 TEST(MessageRecords, SixthRecordHandsTheFirstFiveOverFirst)

@@ -2,6 +2,7 @@
 // its calls, texts and lines behave.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -131,7 +132,7 @@ TEST_F(SimModuleTest, DialLinePaddingDoesNotSpoilTheNextEcho)
 {
     module.SetAutoAnswer(-1);
     Take();
-    module.Receive(std::string("AT$ORI0101234567\r\n  \0\0", 24));
+    module.Receive(std::string("AT$ORI0101234567\r\n  \0\0", 22));
     EXPECT_EQ(Take(), "AT$ORI0101234567\r\r\nOK\r\n\n");
     EXPECT_EQ(module.Call(), SimModule::CallState::Dialing);
     EXPECT_EQ(Say("AT$CID?").substr(0, 9), "AT$CID?\r\r");
@@ -320,6 +321,40 @@ TEST_F(SimModuleTest, PoweredOffModuleIsSilent)
     EXPECT_EQ(Block(Say("AT$BATT?")).back(), "OK");
 }
 
+TEST_F(SimModuleTest, UnreadTextsAreAnnouncedOnceTheHandheldListensAfterPowerOn)
+{
+    // Nothing unread: nothing to announce.
+    module.PowerOff();
+    module.PowerOn();
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Take(), "");
+
+    // A text that came while the card was out.
+    module.PowerOff();
+    module.IncomingText("0101112222", "hi");
+    EXPECT_EQ(Take(), "");
+    module.PowerOn();
+    EXPECT_EQ(Take(), "");  // no one listens yet
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Take(), "\r\n$NEWMT\r\n");
+    // Once per power-on.
+    module.SetControlLines(false, false);
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Take(), "");
+
+    // Still unread at the next power-on, even when DTR was left high.
+    module.PowerOff();
+    module.PowerOn();
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Take(), "\r\n$NEWMT\r\n");
+    // Read: no announcement after that.
+    EXPECT_EQ(Block(Say("AT$SMSNEWMT0?")).back(), "OK");
+    module.PowerOff();
+    module.PowerOn();
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Take(), "");
+}
+
 TEST_F(SimModuleTest, ConsoleCommandsDriveTheModule)
 {
     zen::sim::SimConsole console(module, L"sim:none");
@@ -342,6 +377,42 @@ TEST_F(SimModuleTest, ConsoleCommandsDriveTheModule)
     EXPECT_FALSE(console.QuitRequested());
     console.Execute("quit");
     EXPECT_TRUE(console.QuitRequested());
+}
+
+// A reply still going out when the module is destroyed finishes with the
+// module's state intact.
+TEST(SimModuleLifetime, DestructionWaitsForTheRunningAction)
+{
+    auto* module = new SimModule;
+    const DWORD mainThread = GetCurrentThreadId();
+    HANDLE inReply = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> destroying{false};
+    std::vector<std::string> seenDuring;
+    bool done = false;
+    module->SetSink(SimModule::Sink{
+        [&](const std::string&) {
+            if (GetCurrentThreadId() == mainThread)
+                return;  // the echo
+            if (done)
+                return;
+            SetEvent(inReply);
+            while (!destroying)
+                Sleep(1);
+            Sleep(200);  // the destructor runs meanwhile
+            seenDuring = module->Commands();
+            done = true;
+        },
+        nullptr,
+    });
+    module->PowerOn();
+    module->SetResponseDelay(50);
+    module->Receive("AT$PING?\r");
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(inReply, 2000));
+    destroying = true;
+    delete module;
+    CloseHandle(inReply);
+    EXPECT_TRUE(done);
+    EXPECT_EQ((std::vector<std::string>{"AT$PING?"}), seenDuring);
 }
 
 }  // namespace

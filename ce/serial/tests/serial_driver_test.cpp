@@ -34,6 +34,15 @@ public:
             cedev::PipeWrite(pipe_, msg.data(), static_cast<DWORD>(msg.size()), stop_);
     }
     void Status(DWORD ms) { Send(zenlink::kModemStatus, std::string(1, static_cast<char>(ms))); }
+    // Stops taking bytes off the line (true) or takes them again (false), as
+    // a module that is stuck does.
+    void Pause(bool paused)
+    {
+        if (paused)
+            ResetEvent(resume_);
+        else
+            SetEvent(resume_);
+    }
     // Drops the connection, as a simulator that ends does.
     void Hang()
     {
@@ -69,7 +78,9 @@ private:
         }
         changed_.notify_all();
         std::vector<BYTE> msg;
-        while (cedev::PipeRead(pipe, msg, stop)) {
+        HANDLE waits[2] = {resume_, stop};
+        while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 &&
+               cedev::PipeRead(pipe, msg, stop)) {
             std::lock_guard<std::mutex> hold(lock_);
             if (msg.empty())
                 continue;
@@ -84,6 +95,7 @@ private:
     }
 
     cedev::PipeServer server_;
+    HANDLE resume_ = CreateEventW(nullptr, TRUE, TRUE, nullptr);
     std::mutex lock_;
     std::condition_variable changed_;
     HANDLE pipe_ = nullptr;
@@ -143,10 +155,27 @@ protected:
         return IOControl(on ? on : port, code, static_cast<PBYTE>(const_cast<void*>(in)), inSize,
                          static_cast<PBYTE>(out), outSize, &returned);
     }
-    void SetTimeouts(DWORD interval, DWORD multiplier, DWORD constant)
+    void SetTimeouts(DWORD interval, DWORD multiplier, DWORD constant, DWORD writeMultiplier = 0,
+                     DWORD writeConstant = 0)
     {
-        COMMTIMEOUTS t{interval, multiplier, constant, 0, 0};
+        COMMTIMEOUTS t{interval, multiplier, constant, writeMultiplier, writeConstant};
         ASSERT_TRUE(Ioctl(IOCTL_SERIAL_SET_TIMEOUTS, &t, sizeof t));
+    }
+    // COM_Write of `count` bytes on another thread; the result arrives in `result`.
+    std::thread WriteAsync(DWORD count, std::atomic<int>& result, DWORD_PTR on = 0)
+    {
+        result = -2;
+        return std::thread([this, count, &result, on] {
+            std::string data(count, 'w');
+            result = static_cast<int>(Write(on ? on : port, data.data(), count));
+        });
+    }
+    static bool Settled(std::atomic<int>& flag, DWORD ms)
+    {
+        DWORD start = GetTickCount();
+        while (flag == -2 && GetTickCount() - start < ms)
+            Sleep(2);
+        return flag != -2;
     }
     void SetMask(DWORD mask) { ASSERT_TRUE(Ioctl(IOCTL_SERIAL_SET_WAIT_MASK, &mask, sizeof mask)); }
     // WAIT_ON_MASK on another thread; the result arrives in `events`/`ok`.
@@ -389,6 +418,123 @@ TEST_F(SerialDriverTest, LostLinkDropsTheLinesAndFailsWrites)
     EXPECT_TRUE(Ioctl(IOCTL_SERIAL_GET_MODEMSTATUS, nullptr, 0, &ms, sizeof ms));
     EXPECT_EQ(ms, 0u);
     EXPECT_EQ(Write(port, "AT\r\n", 4), static_cast<DWORD>(-1));
+}
+
+// A module that stops taking bytes: the pipe between driver and module holds
+// at most 64 KB, so a write of 256 KB cannot complete.
+constexpr DWORD kStuckWrite = 256 * 1024;
+
+TEST_F(SerialDriverTest, WriteTimeoutsCutAStuckWriteShort)
+{
+    link.Pause(true);
+    SetTimeouts(MAXDWORD, 0, 0, 0, 300);
+    std::atomic<int> result;
+    DWORD start = GetTickCount();
+    std::thread writer = WriteAsync(kStuckWrite, result);
+    bool settled = Settled(result, 3000);
+    DWORD spent = GetTickCount() - start;
+    link.Pause(false);  // lets a write that ignored its time-out finish
+    writer.join();
+    ASSERT_TRUE(settled) << "the write ignored its time-out";
+    EXPECT_GE(spent, 250u);
+    EXPECT_GT(result.load(), 0);
+    EXPECT_LT(result.load(), static_cast<int>(kStuckWrite));
+
+    // With the line full, the multiplier counts per byte: 1 ms x 1500 bytes.
+    link.Pause(true);
+    SetTimeouts(MAXDWORD, 0, 0, 0, 200);
+    std::string fill(kStuckWrite, 'f');
+    EXPECT_LT(Write(port, fill.data(), kStuckWrite), kStuckWrite);
+    SetTimeouts(MAXDWORD, 0, 0, 1, 0);
+    start = GetTickCount();
+    writer = WriteAsync(1500, result);
+    settled = Settled(result, 4000);
+    spent = GetTickCount() - start;
+    link.Pause(false);
+    writer.join();
+    ASSERT_TRUE(settled);
+    EXPECT_GE(spent, 1400u);
+    EXPECT_LT(spent, 3000u);
+    EXPECT_LT(result.load(), 1500);
+    // Once the module reads again, writes go through whole.
+    EXPECT_EQ(Write(port, "AT\r\n", 4), 4u);
+    EXPECT_TRUE(link.WaitReceived("AT\r\n"));
+}
+
+TEST_F(SerialDriverTest, CloseAndPurgeAreNotHeldUpByAStuckWrite)
+{
+    link.Pause(true);
+    SetTimeouts(MAXDWORD, 0, 0);  // no write time-out: only a close or purge ends it
+    std::atomic<int> result;
+    std::thread writer = WriteAsync(kStuckWrite, result);
+    Sleep(200);
+    EXPECT_EQ(result.load(), -2);
+    DWORD flags = PURGE_TXABORT;
+    EXPECT_TRUE(Ioctl(IOCTL_SERIAL_PURGE, &flags, sizeof flags));
+    bool settled = Settled(result, 2000);
+    link.Pause(false);
+    writer.join();
+    EXPECT_TRUE(settled) << "purge did not end the write";
+    EXPECT_LT(result.load(), static_cast<int>(kStuckWrite));
+
+    link.Pause(true);
+    writer = WriteAsync(kStuckWrite, result);
+    Sleep(200);
+    DWORD start = GetTickCount();
+    EXPECT_TRUE(Close(port));
+    DWORD spent = GetTickCount() - start;
+    port = 0;
+    settled = Settled(result, 2000);
+    link.Pause(false);
+    writer.join();
+    EXPECT_LT(spent, 1000u);
+    EXPECT_TRUE(settled) << "closing the port did not end its write";
+    // The next owner writes as usual.
+    port = Open(device, GENERIC_READ | GENERIC_WRITE, 0);
+    ASSERT_NE(port, 0u);
+    EXPECT_EQ(Write(port, "AT\r\n", 4), 4u);
+}
+
+TEST_F(SerialDriverTest, DeinitEndsAStuckWriteAtOnce)
+{
+    link.Pause(true);
+    SetTimeouts(MAXDWORD, 0, 0);
+    std::atomic<int> result;
+    std::thread writer = WriteAsync(kStuckWrite, result);
+    Sleep(200);
+    DWORD start = GetTickCount();
+    EXPECT_TRUE(Deinit(device));
+    DWORD spent = GetTickCount() - start;
+    device = 0;
+    bool settled = Settled(result, 2000);
+    link.Pause(false);
+    writer.join();
+    EXPECT_LT(spent, 1000u);
+    EXPECT_TRUE(settled);
+}
+
+TEST_F(SerialDriverTest, PreDeinitLetsGoOfTheLineBeforeTheHandlesClose)
+{
+    auto PreDeinit = reinterpret_cast<PFN_STREAM_PREDEINIT>(reinterpret_cast<void*>(GetProcAddress(dll, "COM_PreDeinit")));
+    ASSERT_NE(PreDeinit, nullptr);
+    ASSERT_TRUE(link.WaitLines(zenlink::kDtr | zenlink::kRts));
+    SetMask(EV_RING);
+    std::atomic<DWORD> events{0};
+    std::atomic<int> ok;
+    std::thread waiter = WaitAsync(events, ok);
+    Sleep(30);
+    EXPECT_TRUE(PreDeinit(device));
+    EXPECT_TRUE(Within(ok, 2000));
+    waiter.join();
+    EXPECT_EQ(ok.load(), 0);
+    EXPECT_EQ(Write(port, "AT\r\n", 4), static_cast<DWORD>(-1));
+    // The handle still closes, and no line change goes down a line that is gone.
+    EXPECT_TRUE(Close(port));
+    port = 0;
+    Sleep(100);
+    EXPECT_TRUE(link.WaitLines(zenlink::kDtr | zenlink::kRts, 0));
+    EXPECT_TRUE(Deinit(device));
+    device = 0;
 }
 
 TEST(SerialDriverInit, NoLinkOrNoSimulatorFailsInit)
