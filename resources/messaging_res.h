@@ -13,3 +13,7 @@
 // Where a dialog places its own contact list or cell column.
 #define IDC_PICK_LIST 1030
 #define IDC_PHRASE_CELLS 1031
+
+#define IDB_PHRASE_CELLS 232
+#define IDB_PHRASE_CELLS_PUSH 233
+#define IDB_PHRASE_CELLS_OFF 234

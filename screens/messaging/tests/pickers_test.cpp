@@ -15,6 +15,8 @@
 #include "screens/messaging/CCeMContactPicker.h"
 #include "screens/messaging/CCeMDenyListWnd.h"
 #include "screens/messaging/CCeMMultiPicker.h"
+#include "screens/messaging/CCeMPhraseBox.h"
+#include "stores/CCeSmsMsgDB.h"
 #include "stores/tests/ContactFixture.h"
 
 namespace {
@@ -324,6 +326,77 @@ TEST_F(PickerTest, DenyListSearchTakesAContactWithoutAMobileNumber)
     EXPECT_EQ(L"", TextOf(list.NumberEdit()));
     list.Destroy();
     DestroyWindow(host);
+}
+
+// The phrase box's cell column: the middle of cell `i`.
+POINT CellPoint(CCeMPhraseBox& box, int i)
+{
+    RECT rc;
+    GetWindowRect(box.Cells().GetHwnd(), &rc);
+    return {rc.left + 20, rc.top + i * 24 + 12};
+}
+
+bool CellEnabled(CCeMPhraseBox& box, int id)
+{
+    for (int i = 0; i < box.Cells().CellCount(); ++i)
+        if (box.Cells().CellAt(i)->id == id)
+            return box.Cells().CellAt(i)->enabled != 0;
+    return false;
+}
+
+TEST_F(PickerTest, PhraseBoxStepsDeletesAndChooses)
+{
+    CCeSmsMsgDB phrases;
+    for (const wchar_t* t : {L"다음에 연락", L"가는 중", L"나중에 전화"})
+        ASSERT_EQ(1, phrases.Add(t));
+    CCeMPhraseBox box;
+    std::vector<std::wstring> seen;  // position text and phrase after each step
+    auto note = [&] {
+        wchar_t text[64] = {};
+        GetDlgItemTextW(box.GetHwnd(), IDC_PHRASE_TEXT, text, 64);
+        seen.push_back(box.PositionText() + L" " + text + (CellEnabled(box, 3) ? L" <" : L"") +
+                       (CellEnabled(box, 4) ? L" >" : L""));
+    };
+    auto ready = [&] { return box.GetHwnd() && box.Cells().GetHwnd() && IsWindowVisible(box.GetHwnd()); };
+    Steps({
+        [&] {
+            if (!ready() || ++settled < 3)
+                return false;
+            note();
+            zentest::SaveScreenshot(zentest::CaptureScreen(), L"phrase_box");
+            return TapAt(CellPoint(box, 4));  // next
+        },
+        [&] { note(); return TapAt(CellPoint(box, 4)); },
+        [&] { note(); return TapAt(CellPoint(box, 4)); },  // at the last: greyed, nothing
+        [&] { note(); return TapAt(CellPoint(box, 0)); },  // delete the last
+        [&] { note(); return TapAt(CellPoint(box, 3)); },  // previous
+        [&] { note(); return TapAt(CellPoint(box, 1)); },  // choose
+    });
+    ASSERT_EQ(1, box.Run(nullptr));
+    const std::vector<std::wstring> expected = {
+        L"1/3 가는 중 >", L"2/3 나중에 전화 < >", L"3/3 다음에 연락 <", L"3/3 다음에 연락 <",
+        L"2/2 나중에 전화 <", L"1/2 가는 중 >"};
+    EXPECT_EQ(expected, seen);
+    EXPECT_EQ(L"가는 중", box.Chosen());
+    phrases.Load();
+    EXPECT_EQ(2, phrases.Count());  // the delete reached the store
+
+    // Deleting every phrase leaves "0/0" with both arrows off; choose then
+    // does nothing and cancel answers 2.
+    seen.clear();
+    Steps({
+        [&] {
+            if (!ready() || ++settled < 3)
+                return false;
+            return TapAt(CellPoint(box, 0));
+        },
+        [&] { return TapAt(CellPoint(box, 0)); },
+        [&] { note(); return TapAt(CellPoint(box, 1)); },
+        [&] { note(); return TapAt(CellPoint(box, 2)); },
+    });
+    EXPECT_EQ(IDCANCEL, box.Run(nullptr));
+    EXPECT_EQ((std::vector<std::wstring>{L"0/0 ", L"0/0 "}), seen);
+    EXPECT_TRUE(box.Chosen().empty());
 }
 
 }  // namespace
