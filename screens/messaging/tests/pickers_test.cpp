@@ -237,9 +237,11 @@ TEST_F(PickerTest, CategoryAndNumberFragmentFilterTheList)
             inCategory = picker.List().ItemCount();
             SendDlgItemMessageW(picker.GetHwnd(), IDC_PICK_KIND, CB_SETCURSEL, 1, 0);  // 번호
             SetDlgItemTextW(picker.GetHwnd(), IDC_PICK_TEXT, L"555");
-            return TapAt(Centre(GetDlgItem(picker.GetHwnd(), IDC_PICK_SEARCH)));
+            return true;
         },
+        [&] { return TapAt(Centre(GetDlgItem(picker.GetHwnd(), IDC_PICK_SEARCH))); },
         [&] {
+            shown.clear();
             for (int i = 0; i < contacts.Count(); ++i)
                 shown.push_back(contacts.At(i)->pszDisplayName);
             return TapAt(Centre(GetDlgItem(picker.GetHwnd(), IDCANCEL)));
@@ -351,26 +353,31 @@ TEST_F(PickerTest, PhraseBoxStepsDeletesAndChooses)
         ASSERT_EQ(1, phrases.Add(t));
     CCeMPhraseBox box;
     std::vector<std::wstring> seen;  // position text and phrase after each step
-    auto note = [&] {
+    // Notes what the box shows, then taps a cell; a step tried again (the
+    // pointer not there yet) notes nothing twice.
+    auto noteAndTap = [&](int cell) {
         wchar_t text[64] = {};
         GetDlgItemTextW(box.GetHwnd(), IDC_PHRASE_TEXT, text, 64);
-        seen.push_back(box.PositionText() + L" " + text + (CellEnabled(box, 3) ? L" <" : L"") +
-                       (CellEnabled(box, 4) ? L" >" : L""));
+        const std::wstring shown = box.PositionText() + L" " + text + (CellEnabled(box, 3) ? L" <" : L"") +
+                                   (CellEnabled(box, 4) ? L" >" : L"");
+        if (!TapAt(CellPoint(box, cell)))
+            return false;
+        seen.push_back(shown);
+        return true;
     };
     auto ready = [&] { return box.GetHwnd() && box.Cells().GetHwnd() && IsWindowVisible(box.GetHwnd()); };
     Steps({
         [&] {
             if (!ready() || ++settled < 3)
                 return false;
-            note();
             zentest::SaveScreenshot(zentest::CaptureScreen(), L"phrase_box");
-            return TapAt(CellPoint(box, 4));  // next
+            return noteAndTap(4);  // next
         },
-        [&] { note(); return TapAt(CellPoint(box, 4)); },
-        [&] { note(); return TapAt(CellPoint(box, 4)); },  // at the last: greyed, nothing
-        [&] { note(); return TapAt(CellPoint(box, 0)); },  // delete the last
-        [&] { note(); return TapAt(CellPoint(box, 3)); },  // previous
-        [&] { note(); return TapAt(CellPoint(box, 1)); },  // choose
+        [&] { return noteAndTap(4); },
+        [&] { return noteAndTap(4); },  // at the last: greyed, nothing
+        [&] { return noteAndTap(0); },  // delete the last
+        [&] { return noteAndTap(3); },  // previous
+        [&] { return noteAndTap(1); },  // choose
     });
     ASSERT_EQ(1, box.Run(nullptr));
     const std::vector<std::wstring> expected = {
@@ -391,8 +398,8 @@ TEST_F(PickerTest, PhraseBoxStepsDeletesAndChooses)
             return TapAt(CellPoint(box, 0));
         },
         [&] { return TapAt(CellPoint(box, 0)); },
-        [&] { note(); return TapAt(CellPoint(box, 1)); },
-        [&] { note(); return TapAt(CellPoint(box, 2)); },
+        [&] { return noteAndTap(1); },
+        [&] { return noteAndTap(2); },
     });
     EXPECT_EQ(IDCANCEL, box.Run(nullptr));
     EXPECT_EQ((std::vector<std::wstring>{L"0/0 ", L"0/0 "}), seen);
