@@ -60,6 +60,48 @@ Canvas TitleBand(int w, int h, Rgb top, Rgb bottom)
     return band;
 }
 
+void Bin(Canvas& c, Rgb ink)
+{
+    const double w = c.Width(), h = c.Height();
+    c.Line(w * 0.32, h * 0.30, w * 0.68, h * 0.30, 2.0, ink);
+    c.Line(w * 0.38, h * 0.30, w * 0.42, h * 0.76, 2.0, ink);
+    c.Line(w * 0.62, h * 0.30, w * 0.58, h * 0.76, 2.0, ink);
+    c.Line(w * 0.42, h * 0.76, w * 0.58, h * 0.76, 2.0, ink);
+}
+
+void Arrow(Canvas& c, Rgb ink, bool up)
+{
+    const double w = c.Width(), h = c.Height();
+    const double tip = up ? 0.28 : 0.72, base = up ? 0.68 : 0.32;
+    c.Line(w * 0.36, h * base, w * 0.50, h * tip, 2.5, ink);
+    c.Line(w * 0.50, h * tip, w * 0.64, h * base, 2.5, ink);
+}
+
+// The phrase box's column of five cells (delete, choose, cancel, previous,
+// next) as one picture per state: 0 normal, 1 pressed, 2 disabled.
+Canvas PhraseCells(int w, int cellH, int state)
+{
+    const Glyph glyphs[] = {Bin, CheckMark, Cross, [](Canvas& c, Rgb ink) { Arrow(c, ink, true); },
+                            [](Canvas& c, Rgb ink) { Arrow(c, ink, false); }};
+    const Rgb top = {60, 140, 230}, bottom = {10, 70, 170}, border = {0, 40, 110};
+    Canvas column(w, cellH * 5, kDialogFace);
+    for (int i = 0; i < 5; ++i) {
+        Canvas cell(w, cellH, kDialogFace);
+        if (state == 0) {
+            cell.RoundedGradient(1, 1, w - 1, cellH - 1, 4, top, bottom, border);
+            glyphs[i](cell, kWhite);
+        } else if (state == 1) {
+            cell.RoundedGradient(1, 1, w - 1, cellH - 1, 4, kWhite, Mix(top, kWhite, 0.7), border);
+            glyphs[i](cell, bottom);
+        } else {
+            cell.RoundedGradient(1, 1, w - 1, cellH - 1, 4, {215, 215, 215}, {190, 190, 190}, {150, 150, 150});
+            glyphs[i](cell, {235, 235, 235});
+        }
+        column.Paste(cell, 0, i * cellH);
+    }
+    return column;
+}
+
 // Frames of plain colours, for tests that check which frame is shown.
 Canvas PlainFrames(int w, int h, std::initializer_list<Rgb> colours)
 {
@@ -199,6 +241,9 @@ int main(int argc, char** argv)
         {"msgbox_cancel.bmp", ButtonStrip(56, 22, {150, 150, 158}, {90, 90, 100}, {50, 50, 60}, Cross)},
         {"title_band.bmp", TitleBand(240, 20, {70, 120, 200}, {20, 60, 140})},
         {"test_frames.bmp", PlainFrames(20, 20, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}})},
+        {"phrase_cells.bmp", PhraseCells(40, 24, 0)},
+        {"phrase_cells_push.bmp", PhraseCells(40, 24, 1)},
+        {"phrase_cells_off.bmp", PhraseCells(40, 24, 2)},
     };
     for (const Out& o : outputs) {
         const std::string path = dir + "/" + o.name;
