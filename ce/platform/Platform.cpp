@@ -69,6 +69,10 @@ extern "C" BOOL WINAPI CeMapHandheldPath(LPCWSTR path, LPWSTR out, DWORD outChar
         return FALSE;
     const wchar_t prefix[] = L"\\Windows\\";
     const size_t plen = wcslen(prefix);
+    if (_wcsicmp(path, L"\\Windows") == 0) {
+        const UINT n = GetWindowsDirectoryW(out, outChars);
+        return n && n < outChars;
+    }
     if (_wcsnicmp(path, prefix, plen) == 0) {
         wchar_t dir[MAX_PATH];
         UINT n = GetWindowsDirectoryW(dir, MAX_PATH);
