@@ -18,12 +18,18 @@
 #include <thread>
 
 #include "ce/installer/Installer.h"
+#include "ce/installer/tests/InstallHelpers.h"
 #include "driver/tests/AgentWindows.h"
 #include "sim/SimLink.h"
 #include "sim/SimModule.h"
 #include "WinTest.h"
 
 namespace {
+
+using insttest::Exists;
+using insttest::KeyExists;
+using insttest::RegText;
+using insttest::RemoveTree;
 
 const wchar_t kAppKey[] = L"SOFTWARE\\Apps\\Norvale Zentrika";
 const wchar_t* const kCards[] = {
@@ -54,11 +60,6 @@ std::wstring HostPath(const std::wstring& unixPath)
     return p;
 }
 
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool IsFolder(const std::wstring& path)
 {
     const DWORD a = GetFileAttributesW(path.c_str());
@@ -76,47 +77,11 @@ bool Touch(const std::wstring& path)
     return n == 3;
 }
 
-void RemoveTree(const std::wstring& dir)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(dir + L"\\" + name);
-            else
-                DeleteFileW((dir + L"\\" + name).c_str());
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryW(dir.c_str());
-}
-
-std::wstring RegText(HKEY root, const std::wstring& key, const wchar_t* value)
-{
-    wchar_t buf[MAX_PATH] = L"<missing>";
-    DWORD size = sizeof buf;
-    RegGetValueW(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, buf, &size);
-    return buf;
-}
-
 DWORD RegNumber(HKEY root, const std::wstring& key, const wchar_t* value)
 {
     DWORD v = 0xDEADBEEF, size = sizeof v;
     RegGetValueW(root, key.c_str(), value, RRF_RT_REG_DWORD, nullptr, &v, &size);
     return v;
-}
-
-bool KeyExists(HKEY root, const std::wstring& key)
-{
-    HKEY k;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(k);
-    return true;
 }
 
 std::wstring SystemFile(const wchar_t* name)

@@ -8,8 +8,14 @@
 #include <string>
 
 #include "ce/installer/Installer.h"
+#include "ce/installer/tests/InstallHelpers.h"
 
 namespace {
+
+using insttest::Exists;
+using insttest::KeyExists;
+using insttest::RegText;
+using insttest::RemoveTree;
 
 using ceinst::InstallOptions;
 using ceinst::Result;
@@ -20,11 +26,6 @@ std::wstring ProgramDir()
     DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring dir(path, n);
     return dir.substr(0, dir.find_last_of(L"\\/"));
-}
-
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool WriteText(const std::wstring& path, const std::string& text)
@@ -58,42 +59,6 @@ std::string Narrow(const std::wstring& w)
     for (wchar_t c : w)
         s += c < 128 ? static_cast<char>(c) : '?';
     return s;
-}
-
-void RemoveTree(const std::wstring& dir)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(dir + L"\\" + name);
-            else
-                DeleteFileW((dir + L"\\" + name).c_str());
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryW(dir.c_str());
-}
-
-std::wstring RegText(HKEY root, const std::wstring& key, const wchar_t* value)
-{
-    wchar_t buf[MAX_PATH] = L"<missing>";
-    DWORD size = sizeof buf;
-    RegGetValueW(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, buf, &size);
-    return buf;
-}
-
-bool KeyExists(HKEY root, const std::wstring& key)
-{
-    HKEY k;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(k);
-    return true;
 }
 
 class Installer : public ::testing::Test {
