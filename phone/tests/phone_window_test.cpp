@@ -15,6 +15,9 @@
 #include "phone/DialPadSkin.h"
 #include "toolkit/CCeMToolkit.h"
 
+#include <aygshell.h>
+#include <commctrl.h>
+
 static bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 
 namespace {
@@ -585,6 +588,44 @@ TEST_F(PhoneWindowTest, WithoutAnyInstallationFolderTheKeysStillWork)
     phone.OnDialPadPress(99, 1);  // no such key
     phone.OnDialPadPress(-1, 2);
     EXPECT_STREQ(L"7", phone.Lcd().NumberText());
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<UINT> MenuIds(HMENU menu)
+{
+    std::vector<UINT> ids;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        ids.push_back(GetMenuItemID(menu, i));  // separators read 0
+    return ids;
+}
+
+TEST_F(PhoneWindowTest, TheMenuBarCarriesTheViewButtonsAndTwoPopups)
+{
+    Create();
+    HWND bar = phone.MenuBar().Hwnd();
+    ASSERT_NE(nullptr, bar);
+    EXPECT_TRUE(IsWindowVisible(bar));
+    RECT rc;
+    GetWindowRect(bar, &rc);
+    EXPECT_EQ(320, rc.bottom);
+    EXPECT_EQ(240, rc.right - rc.left);
+    for (UINT command : {40010u, 40004u, 40007u, 40021u, 40036u, 40038u})
+        EXPECT_TRUE(SendMessageW(bar, TB_ISBUTTONENABLED, command, 0)) << command;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETMENU, 0, 0));
+    ASSERT_NE(nullptr, menu);
+    ASSERT_EQ(2, GetMenuItemCount(menu));
+    EXPECT_EQ((std::vector<UINT>{40017, 40018, 40019, 0, 40016, 40015, 0, 40020, 40025, 0, 40024}),
+              MenuIds(GetSubMenu(menu, 0)));
+    EXPECT_EQ((std::vector<UINT>{40026, 40027, 0, 40014, 40013, 40023, 40022, 40037}), MenuIds(GetSubMenu(menu, 1)));
+
+    // The pictures come from the strip: the bar shows more than its face.
+    zentest::PumpMessages(50);
+    const auto shot = zentest::CaptureWindow(bar);
+    ASSERT_FALSE(shot.empty());
+    EXPECT_GT(zentest::DistinctColors(shot, RECT{0, 0, 240, 26}), 8);
 }
 
 }  // namespace
