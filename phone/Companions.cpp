@@ -36,7 +36,7 @@ LPCWSTR CompanionMissingText(int slot)
     return slot >= 0 && slot < kCompanionSlots ? kMissing[slot] : nullptr;
 }
 
-bool ReadCompanionPath(int slot, LPWSTR out)
+bool ReadCompanionPath(int slot, LPWSTR out, HKEY root)
 {
     out[0] = 0;
     LPCWSTR name = CompanionName(slot);
@@ -45,7 +45,7 @@ bool ReadCompanionPath(int slot, LPWSTR out)
     wchar_t key[128];
     swprintf(key, 128, L"SOFTWARE\\Veltana\\Apps\\%ls", name);
     HKEY k;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &k) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS)
         return false;
     wchar_t value[kCompanionPathChars + 1] = {};
     DWORD type = 0, bytes = sizeof value - sizeof(wchar_t);

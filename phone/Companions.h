@@ -15,7 +15,7 @@ LPCWSTR CompanionMissingText(int slot);
 // Reads the slot's "InstallDir" into `out` (kCompanionPathChars). A value that
 // does not fit with its terminator counts as not installed: a cut path would
 // start something else. False (and `out` empty) when not installed.
-bool ReadCompanionPath(int slot, LPWSTR out);
+bool ReadCompanionPath(int slot, LPWSTR out, HKEY root = HKEY_LOCAL_MACHINE);
 
 // Splits a companion's path into the program and its parameters: the program
 // runs to the first ".exe" (in any case), the parameters are what follows

@@ -1,12 +1,12 @@
 #include "phone/InstallDir.h"
 
-bool ReadInstallDir(LPWSTR out, int outChars)
+bool ReadInstallDir(LPWSTR out, int outChars, HKEY root)
 {
     if (!out || outChars <= 0)
         return false;
     out[0] = 0;
     HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Apps\\Norvale Zentrika", 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, L"SOFTWARE\\Apps\\Norvale Zentrika", 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     wchar_t value[64 + 1] = {};  // 128 bytes and room for a terminator the value lacks
     DWORD type = 0, bytes = 128;

@@ -5,4 +5,4 @@
 // Zentrika", at most 128 bytes. A missing key, a value of another type or one
 // that does not fit leaves `out` empty (sounds and skins then fail to open).
 // True when a folder was read.
-bool ReadInstallDir(LPWSTR out, int outChars);
+bool ReadInstallDir(LPWSTR out, int outChars, HKEY root = HKEY_LOCAL_MACHINE);
