@@ -49,23 +49,29 @@ wine_env "$WINE64" reg add 'HKLM\SOFTWARE\Apps\Norvale Zentrika' /v InstallDir /
 # The module first, so the phone finds its card when it opens the link: the
 # simulator starts the device manager, registers the serial driver for the
 # card and inserts it. In a terminal its console reads what you type.
+# Active-device entries left by an earlier run that was killed are stale.
+wine_env "$WINE64" reg delete 'HKLM\Drivers\Active' /f </dev/null >/dev/null 2>&1 || true
 interactive=0
 if [ "$headless" = 0 ] && [ -t 0 ]; then
     interactive=1
     note "the module simulator's console follows; type help, or quit to stop"
-    wine_env "$WINE64" "$bin/zensim.exe" 2>&1 | tee "$build_dir/zensim.log" &
+    # A background job reads /dev/null unless told otherwise: give it the terminal.
+    exec 3<&0
+    wine_env "$WINE64" "$bin/zensim.exe" <&3 &
     sim_pid=$!
+    card_in() { wine_env "$WINE64" reg query 'HKLM\Drivers\Active' /s </dev/null 2>/dev/null | grep -q 'COM[0-9]*:'; }
 else
     sim_in=$(mktemp -u)
     mkfifo "$sim_in"
     sleep infinity >"$sim_in" &
     wine_env "$WINE64" "$bin/zensim.exe" <"$sim_in" >"$build_dir/zensim.log" 2>&1 &
     sim_pid=$!
+    card_in() { grep -q "type help" "$build_dir/zensim.log" 2>/dev/null; }
 fi
 for i in $(seq 1 150); do
-    grep -q "type help" "$build_dir/zensim.log" 2>/dev/null && break
-    kill -0 "$sim_pid" 2>/dev/null || die "the module simulator ended (see $build_dir/zensim.log)"
-    sleep 0.1
+    card_in && break
+    kill -0 "$sim_pid" 2>/dev/null || die "the module simulator ended"
+    sleep 0.2
 done
 [ "$interactive" = 1 ] || note "module: $(head -n 1 "$build_dir/zensim.log")"
 
