@@ -9,6 +9,7 @@
 
 #include "CeDbTestUtil.h"
 #include "ContactFixture.h"
+#include "InstallImage.h"
 #include "Screenshot.h"
 #include "UiInput.h"
 #include "WinTest.h"
@@ -25,7 +26,6 @@
 namespace {
 
 const wchar_t kInstall[] = L"C:\\zenprog";
-const wchar_t kInstallKey[] = L"SOFTWARE\\Apps\\Norvale Zentrika";
 constexpr int kPadTop = 84;  // the dial pad's place in the main window
 
 std::wstring BinDir()
@@ -34,36 +34,6 @@ std::wstring BinDir()
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring p(path);
     return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
-
-std::wstring ImageFolder()
-{
-    std::wstring path = L"Z:" ZEN_TEST_INSTALL_IMAGE;
-    for (wchar_t& c : path)
-        if (c == L'/')
-            c = L'\\';
-    return path;
-}
-
-bool CopyTree(const std::wstring& from, const std::wstring& to)
-{
-    CreateDirectoryW(to.c_str(), nullptr);
-    WIN32_FIND_DATAW fd;
-    HANDLE f = FindFirstFileW((from + L"\\*").c_str(), &fd);
-    if (f == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = true;
-    do {
-        const std::wstring name = fd.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ok = CopyTree(from + L"\\" + name, to + L"\\" + name) && ok;
-        else
-            ok = CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && ok;
-    } while (FindNextFileW(f, &fd));
-    FindClose(f);
-    return ok;
 }
 
 // The module's card, which the test pulls and puts back.
@@ -120,17 +90,8 @@ protected:
             settings.m_Settings.bAutoAreaCode = 0;
             ASSERT_NE(0, settings.m_EnvDB.Save());
         }
-        const std::wstring image = ImageFolder();
-        CreateDirectoryW(kInstall, nullptr);
-        CreateDirectoryW((std::wstring(kInstall) + L"\\Skin").c_str(), nullptr);
-        ASSERT_TRUE(CopyTree(image + L"\\Skin\\default", std::wstring(kInstall) + L"\\Skin\\default"));
-        ASSERT_TRUE(CopyTree(image + L"\\bell", std::wstring(kInstall) + L"\\bell"));
-        ASSERT_TRUE(CopyTree(image + L"\\Effect", std::wstring(kInstall) + L"\\Effect"));
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                                 &key, nullptr));
-        RegSetValueExW(key, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(kInstall), sizeof kInstall);
-        RegCloseKey(key);
+        ASSERT_TRUE(installimage::Install(kInstall));
+        ASSERT_TRUE(installimage::Register(kInstall));
 
         ASSERT_TRUE(CeDevMgrStartInProcess()) << GetLastError();
         s_card = new Card;
@@ -159,7 +120,7 @@ protected:
         }
         delete s_card;
         CeDevMgrStopInProcess();
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
+        installimage::Unregister();
         delete s_store;
     }
 
