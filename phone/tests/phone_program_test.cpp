@@ -262,6 +262,23 @@ TEST_F(PhoneProgramTest, ACallFromAContactRingsAndATapAnswersIt)
     EXPECT_EQ(nullptr, data.m_CallListDB.Nth(CCeCallListDB::kAll, 1));
 }
 
+TEST_F(PhoneProgramTest, ACallThatRingsAndStopsIsCountedAsMissed)
+{
+    ASSERT_TRUE(PhoneRunning());
+    s_card->Module().Ring("0167778888");
+    ASSERT_TRUE(WaitDisplay(L"전화가 왔습니다.\n016-777-8888")) << Display().c_str();
+    s_card->Module().RemoteHangUp();
+    EXPECT_TRUE(WaitDisplay(L"\n부재중 통화    1")) << Display().c_str();
+    EXPECT_TRUE(zentest::WaitUntil([] { return CeNledGetState(kRingLed) == kLedOff; }, 3000));
+    CCeDataManager data;
+    data.m_CallListDB.Load();
+    const CallItem* call = data.m_CallListDB.Nth(CCeCallListDB::kAll, 0);
+    ASSERT_NE(nullptr, call);
+    EXPECT_EQ(CCeCallListDB::kMissed, call->nKind);
+    EXPECT_STREQ("016-777-8888", call->szNumber);
+    EXPECT_EQ(0, call->nSeconds);
+}
+
 TEST_F(PhoneProgramTest, TappedDigitsAndSendDialTheExactLine)
 {
     ASSERT_TRUE(PhoneRunning());
