@@ -44,10 +44,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
     g_Phone.SetStartCommandLine(commandLine);
     g_Phone.EndProgramOnDestroy();
     if (!g_Phone.CreatePhone(instance)) {
+        // No window, no phone: say so in the exit code (1 is a second start).
         ToolkitInit(nullptr);
         if (mutex)
             CloseHandle(mutex);
-        return 0;
+        return 2;
     }
     const HWND hwnd = g_Phone.GetHwnd();
     g_DataManager.m_ContactsDB.OpenDefault(hwnd);
