@@ -149,6 +149,22 @@ void RingAndSend(InProcess& p)
         PumpUntil([&] { return p.data.m_Call.nLastState == CALL_NO_CARRIER; }, 3000);
         zentest::PumpMessages(300);
     }
+    // The same without the pen: the pad's press notice straight to the window.
+    std::vector<double> pressToDial;
+    for (int round = 0; round < kRounds; ++round) {
+        p.phone.Lcd().SetNumber(L"0167778888");
+        zentest::PumpMessages(100);
+        const size_t before = CountSent(p.card, "AT$ORI");
+        const double t0 = bench::NowMs();
+        SendMessageW(p.phone.GetHwnd(), WM_COMMAND, MAKEWPARAM(CCeMWndPhone::kDialPadId, 0),
+                     MAKELPARAM(CCeMCallControl::KEY_SEND, CCeMMultiButton::PRESS_TAP));
+        if (PumpUntil([&] { return CountSent(p.card, "AT$ORI") > before; }, 3000))
+            pressToDial.push_back(bench::NowMs() - t0);
+        zentest::PumpMessages(200);
+        p.card.Module().RemoteHangUp();
+        PumpUntil([&] { return p.data.m_Call.nLastState == CALL_NO_CARRIER; }, 3000);
+        zentest::PumpMessages(300);
+    }
     Print("RING to the ring tone playing (wave-out)", toPlaying, "under 100 ms");
     if (CaptureBytes() >= 0)
         Print("RING to the first bytes at the sound device", toDevice, "under 100 ms");
@@ -156,6 +172,7 @@ void RingAndSend(InProcess& p)
         std::printf("(set ZEN_WAVE_CAPTURE to time the bytes reaching the sound device)\n");
     Print("RING to \"전화가 왔습니다.\" painted", toPainted, "under 100 ms");
     Print("tap on send to the dial line at the module", toDial, "under 20 ms");
+    Print("send press (no pen) to the dial line", pressToDial, "-");
 }
 
 // Milliseconds from starting `exe` to `ready`, then the program is closed.
