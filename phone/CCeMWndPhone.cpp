@@ -33,7 +33,7 @@ constexpr int kUntilReplaced = 12960000;
 CCeMWndPhone::CCeMWndPhone(CCeDataManager& data)
     : m_data(data), m_bTaskbarHidden(0), m_stLastPainted{}, m_nTick(0), m_bFirstOpen(1),
       m_pStanding{}, m_nView(VIEW_DIALPAD), m_nCompanionSlot(kNoCompanion), m_szCompanionPath{},
-      m_szStartCommand{}, m_bQuitOnDestroy(0), m_Calls(data, m_Lcd, this)
+      m_szStartCommand{}, m_bQuitOnDestroy(0), m_bEnding(0), m_Calls(data, m_Lcd, this)
 {
 }
 
@@ -276,7 +276,7 @@ void CCeMWndPhone::OnModemWake(int watching)
         m_Lcd.ShowMessage(L"*** 모뎀 상태 확인 ***", CCeMWndLcd::kModeBlinking, kUntilReplaced);
         return;
     }
-    if (link.IsOpen() || link.OpenUnderWay())
+    if (m_bEnding || link.IsOpen() || link.OpenUnderWay())
         return;
     m_Lcd.ShowMessage(L"*** 모뎀 재연결 ***", CCeMWndLcd::kModeBlinking, kUntilReplaced);
     m_Calls.ResetCall(m_hWnd);
@@ -647,6 +647,7 @@ void CCeMWndPhone::OnBattery(int ok)
     m_Lcd.SetIndicator(CCeMWndLcd::kSlotBattery, BatteryLevel(volts), 1, CCeMWndLcd::kKindBattery);
     if (!IsBatteryExhausted(ok, volts))
         return;
+    m_bEnding = 1;
     link.WriteDirect("AT$WARNSND=0\r\n");
     link.Close();
     PlayEffectSound(m_data.m_szInstallDir, m_data.m_Settings, kEffectBattery);

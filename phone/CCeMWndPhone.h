@@ -191,6 +191,9 @@ private:
     wchar_t m_szCompanionPath[260];
     wchar_t m_szStartCommand[256];
     int m_bQuitOnDestroy;
+    // Set once the program ends for an exhausted module battery: the link
+    // stays closed, whatever the driver says meanwhile.
+    int m_bEnding;
     std::function<void()> m_CallListReload;
 
     CCeMCallControl m_Calls;

@@ -1,7 +1,7 @@
 // Zentrika.exe as the user runs it: one running copy against the simulated
-// module in the slot, driven by pen taps on the handheld's screen and by the
-// module's own events. The cases share one phone process and run in order;
-// the last one ends it.
+// module in the slot (served by the modem port driver), driven by pen taps on
+// the handheld's screen and by the module's own events. The cases share one
+// phone process and run in order; the last one ends it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -49,7 +49,7 @@ public:
     bool Start()
     {
         return m_link.Start(L"progtest" + std::to_wstring(GetCurrentProcessId())) &&
-               CeDevMgrRegisterDriver(m_pnpId.c_str(), L"Serial.dll", L"COM") && Insert();
+               CeDevMgrRegisterDriver(m_pnpId.c_str(), L"ZentDrv.dll", L"COM") && Insert();
     }
     bool Insert() { return CeDevMgrInsertCard(m_pnpId.c_str(), m_link.Link().c_str(), nullptr, 0) != FALSE; }
     bool Remove() { return CeDevMgrRemoveCard(m_pnpId.c_str()) != FALSE; }
@@ -327,19 +327,17 @@ TEST_F(PhoneProgramTest, ASecondStartWithCallDialsInTheRunningCopy)
     EXPECT_EQ(dialled + 1, SentLines("AT$ORI").size());
 }
 
-// The modem port driver posts these when the card goes and comes; the test
-// plays the driver's part after pulling and putting back the card.
+// The card's driver is the modem port driver: it tells the phone when the
+// card goes and when it watches the port again.
 TEST_F(PhoneProgramTest, PullingTheCardIsShownAndPuttingItBackReconnects)
 {
     ASSERT_TRUE(PhoneRunning());
     ASSERT_TRUE(s_card->Remove());
-    PostMessageW(s_phone, CCeMWndPhone::WM_MODEM_WAKE, 0, 0);
     EXPECT_TRUE(WaitDisplay(L"*** 모뎀 상태 확인 ***\n")) << Display().c_str();
     zentest::PumpMessages(500);
 
     const size_t queries = SentLines("AT$BATT?").size();
     ASSERT_TRUE(s_card->Insert());
-    PostMessageW(s_phone, CCeMWndPhone::WM_MODEM_WAKE, 1, 1);
     // The link opens again and asks its start-up questions; the notice gives
     // way to the standing line once it is up.
     ASSERT_TRUE(WaitSent("AT$BATT?", queries + 1, 10000));
@@ -359,11 +357,9 @@ TEST_F(PhoneProgramTest, ABatteryAnswerWithoutOkNeverEndsTheProgram)
     // answered here with a low reading and an error instead of OK.
     module.SetSilent(true);
     ASSERT_TRUE(s_card->Remove());
-    PostMessageW(s_phone, CCeMWndPhone::WM_MODEM_WAKE, 0, 0);
     zentest::PumpMessages(500);
     const size_t queries = SentLines("AT$BATT?").size();
     ASSERT_TRUE(s_card->Insert());
-    PostMessageW(s_phone, CCeMWndPhone::WM_MODEM_WAKE, 1, 1);
     ASSERT_TRUE(WaitSent("AT$BATT?", queries + 1, 10000));
     zentest::PumpMessages(100);
     module.SendRaw("\r\n3.10\r\n\r\nERROR\r\n");
@@ -380,10 +376,8 @@ TEST_F(PhoneProgramTest, AnExhaustedModuleBatteryEndsTheProgramAfterItsWarning)
     zen::sim::SimModule& module = s_card->Module();
     module.SetBattery(3.2);
     ASSERT_TRUE(s_card->Remove());
-    PostMessageW(s_phone, CCeMWndPhone::WM_MODEM_WAKE, 0, 0);
     zentest::PumpMessages(500);
     ASSERT_TRUE(s_card->Insert());
-    PostMessageW(s_phone, CCeMWndPhone::WM_MODEM_WAKE, 1, 1);
 
     // The warning comes up in the phone's own message box, then the phone ends.
     HWND warning = nullptr;

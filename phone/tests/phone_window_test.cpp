@@ -401,6 +401,11 @@ TEST_F(PhoneWindowTest, BatteryAnswersOnlyARealLowReadingEndsTheProgram)
     phone.OnBattery(1);
     EXPECT_EQ(0, phone.Lcd().Indicator(CCeMWndLcd::kSlotBattery));
     EXPECT_EQ(1, phone.batteryNotices);
+    // The driver hears the port come back and says so: the ending phone
+    // does not open the link again.
+    SendMessageW(hwnd, CCeMWndPhone::WM_MODEM_WAKE, 1, 1);
+    EXPECT_STRNE(L"*** 모뎀 재연결 ***", phone.Lcd().MessageText());
+    EXPECT_FALSE(data.m_Modem.OpenUnderWay());
     zentest::PumpMessages(50);
     EXPECT_FALSE(IsWindow(hwnd));  // closed after the warning
 }
