@@ -17,7 +17,8 @@ export WINEPREFIX="$build_dir/phone-prefix"
 "$ZEN_ROOT/scripts/setup-prefix.sh" "$WINEPREFIX"
 
 bin="$build_dir/bin"
-for f in Zentrika.exe zensim.exe devmgr.exe Serial.dll wait-window.exe zenshell.exe ZentAgent.exe; do
+for f in Zentrika.exe zensim.exe devmgr.exe Serial.dll wait-window.exe zenshell.exe ZentAgent.exe zeninstall.exe \
+    ZentSetup.dll ZentDrv.dll; do
     [ -f "$bin/$f" ] || die "$f was not built"
 done
 
@@ -41,17 +42,23 @@ trap cleanup EXIT
 "$WINESERVER" -k >/dev/null 2>&1 || true
 "$WINESERVER" -w >/dev/null 2>&1 || true
 
-# The installation folder: the build's image under a short path of the prefix
-# (bitmap paths must stay under 64 characters), named in the registry.
-ln -sfn "$build_dir/install-image" "$WINEPREFIX/drive_c/Zentrika"
-wine_env "$WINE64" reg add 'HKLM\SOFTWARE\Apps\Norvale Zentrika' /v InstallDir /t REG_SZ /d 'C:\Zentrika' /f \
-    </dev/null >/dev/null 2>&1 || die "could not write the installation folder into the prefix"
+# Install the system into the phone's prefix as the handheld's installer
+# would: files under "\Program Files\Zentrika", the driver registered for
+# the module's card, the dial-up entry. Before the card goes in, or the
+# set-up library waits for the module to be unplugged. A second run updates
+# the installation in place.
+wine_env "$WINE64" reg delete 'HKLM\Drivers\Active' /f </dev/null >/dev/null 2>&1 || true
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+note "installing the system into the phone's prefix"
+wine_env "$WINE64" "$bin/zeninstall.exe" install "$(winpath "$ZEN_ROOT/setup/zentrika.inst")" \
+    "/source:$(winpath "$build_dir")" </dev/null >"$build_dir/install.log" 2>&1 \
+    || die "installing failed (see $build_dir/install.log)"
+installed="$WINEPREFIX/drive_c/Program Files/Zentrika"
+[ -f "$installed/Zentrika.exe" ] || die "the installation has no Zentrika.exe (see $build_dir/install.log)"
 
 # The module first, so the phone finds its card when it opens the link: the
 # simulator starts the device manager, registers the serial driver for the
 # card and inserts it. In a terminal its console reads what you type.
-# Active-device entries left by an earlier run that was killed are stale.
-wine_env "$WINE64" reg delete 'HKLM\Drivers\Active' /f </dev/null >/dev/null 2>&1 || true
 interactive=0
 if [ "$headless" = 0 ] && [ -t 0 ]; then
     interactive=1
@@ -83,9 +90,9 @@ wine_env "$WINE64" "$bin/zenshell.exe" </dev/null >"$build_dir/shell.log" 2>&1 &
 if ! wine_env "$WINE64" "$bin/wait-window.exe" "HHTaskBar" "" 20000 </dev/null >/dev/null 2>&1; then
     die "the shell's taskbar did not appear (see $build_dir/shell.log)"
 fi
-wine_env "$WINE64" "$bin/ZentAgent.exe" </dev/null >"$build_dir/agent.log" 2>&1 &
+wine_env "$WINE64" "$installed/ZentAgent.exe" </dev/null >"$build_dir/agent.log" 2>&1 &
 [ "$interactive" = 1 ] || note "starting the phone on $DISPLAY"
-wine_env "$WINE64" "$bin/Zentrika.exe" </dev/null \
+wine_env "$WINE64" "$installed/Zentrika.exe" </dev/null \
     >"$build_dir/phone.log" 2>&1 &
 phone_pid=$!
 

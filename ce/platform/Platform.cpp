@@ -85,10 +85,18 @@ extern "C" BOOL WINAPI CeMapHandheldPath(LPCWSTR path, LPWSTR out, DWORD outChar
         }
         return TRUE;
     }
-    // Other handheld paths ("\iPAQ File Store\...") lie under the folder that
-    // stands for the handheld's file system, when one is set.
+    // Other handheld paths ("\Program Files\...", "\iPAQ File Store\...") lie
+    // under the folder that stands for the handheld's file system: the one
+    // set for tests, else the system drive (never the current one).
     wchar_t root[MAX_PATH] = L"";
-    const DWORD rootLen = GetEnvironmentVariableW(L"ZEN_HANDHELD_ROOT", root, MAX_PATH);
+    DWORD rootLen = GetEnvironmentVariableW(L"ZEN_HANDHELD_ROOT", root, MAX_PATH);
+    if (!rootLen || rootLen >= MAX_PATH) {
+        wchar_t dir[MAX_PATH];
+        const UINT n = GetWindowsDirectoryW(dir, MAX_PATH);
+        rootLen = (n >= 2 && n < MAX_PATH && dir[1] == L':') ? 2 : 0;
+        wcsncpy(root, dir, rootLen);
+        root[rootLen] = 0;
+    }
     if (rootLen && rootLen < MAX_PATH && path[0] == L'\\' && path[1] != L'\\') {
         while (rootLen && (root[wcslen(root) - 1] == L'\\' || root[wcslen(root) - 1] == L'/'))
             root[wcslen(root) - 1] = 0;

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include <ce_platform.h>
 #include "ce/installer/Installer.h"
 #include "ce/installer/tests/InstallHelpers.h"
 
@@ -296,6 +297,21 @@ TEST(InstallerFolders, NamesExpandAndUnknownOnesAreNamed)
     EXPECT_FALSE(ceinst::ExpandFolders(L"%Nowhere%\\x", L"X", out, error));
     EXPECT_EQ(error, L"unknown folder %Nowhere%");
     EXPECT_FALSE(ceinst::ExpandFolders(L"%InstallDir\\x", L"X", out, error));
+}
+
+// Without a test root, the handheld's file system is the system drive, never
+// the drive the installer happens to be started from.
+TEST(InstallerFolders, HandheldPathsLieOnTheSystemDrive)
+{
+    SetEnvironmentVariableW(L"ZEN_HANDHELD_ROOT", nullptr);
+    wchar_t windows[MAX_PATH], mapped[MAX_PATH];
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 2u);
+    ASSERT_TRUE(CeMapHandheldPath(L"\\Program Files\\Zentrika", mapped, MAX_PATH));
+    EXPECT_EQ(std::wstring(mapped), std::wstring(windows, 2) + L"\\Program Files\\Zentrika");
+    ASSERT_TRUE(CeMapHandheldPath(L"\\Windows\\x.exe", mapped, MAX_PATH));
+    EXPECT_EQ(std::wstring(mapped), std::wstring(windows) + L"\\x.exe");
+    ASSERT_TRUE(CeMapHandheldPath(L"C:\\elsewhere", mapped, MAX_PATH));
+    EXPECT_EQ(std::wstring(mapped), L"C:\\elsewhere");
 }
 
 }  // namespace
