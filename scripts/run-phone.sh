@@ -6,8 +6,32 @@
 # ("help"; "ring 0101234567" makes the phone ring; "quit" ends everything).
 # Without a display it starts a virtual one, saves a screenshot of the
 # handheld's screen and stops (ZEN_KEEP_RUNNING=1 keeps it running).
+# ZEN_MODEM_TTY=/dev/ttyUSB0 runs the phone on a real module on that serial
+# port instead of the simulator (ZEN_MODEM_COM picks Wine's COM port for it).
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
+
+modem_tty=${ZEN_MODEM_TTY:-}
+modem_com=${ZEN_MODEM_COM:-COM20}
+# A tty that is missing or cannot be opened is told at once, before the build.
+check_tty() {
+    local t=$1
+    [ -e "$t" ] || die "ZEN_MODEM_TTY: $t does not exist (is the adapter plugged in? see ls /dev/ttyUSB* /dev/ttyACM* /dev/ttyS*)"
+    [ -c "$t" ] || die "ZEN_MODEM_TTY: $t is not a serial device"
+    [ -r "$t" ] && [ -w "$t" ] ||
+        die "ZEN_MODEM_TTY: no permission to use $t (add your user to the group $(stat -c %G "$t"), or run as root)"
+    # stty opens without waiting for carrier; a port that will not open or
+    # answer within a few seconds is reported instead of hanging the run.
+    local why
+    if ! why=$(timeout 5 stty -F "$t" 2>&1 >/dev/null); then
+        die "ZEN_MODEM_TTY: $t cannot be opened as a serial port${why:+: $why}"
+    fi
+}
+case "$modem_com" in
+    COM[1-9] | COM[1-9][0-9] | COM[12][0-9][0-9]) ;;
+    *) die "ZEN_MODEM_COM: $modem_com is not a COM port name such as COM20" ;;
+esac
+[ -z "$modem_tty" ] || check_tty "$modem_tty"
 
 build_dir=${BUILD_DIR:-$ZEN_ROOT/build}
 "$ZEN_ROOT/scripts/build.sh"
@@ -16,7 +40,7 @@ export WINEPREFIX="$build_dir/phone-prefix"
 "$ZEN_ROOT/scripts/setup-prefix.sh" "$WINEPREFIX"
 
 bin="$build_dir/bin"
-for f in Zentrika.exe zensim.exe devmgr.exe Serial.dll wait-window.exe; do
+for f in Zentrika.exe zensim.exe zencard.exe devmgr.exe Serial.dll wait-window.exe; do
     [ -f "$bin/$f" ] || die "$f was not built"
 done
 
@@ -40,6 +64,18 @@ trap cleanup EXIT
 "$WINESERVER" -k >/dev/null 2>&1 || true
 "$WINESERVER" -w >/dev/null 2>&1 || true
 
+# A real module: Wine's COM port is mapped to the tty, and the card goes into
+# the slot before the phone starts, so the phone finds its port at once.
+if [ -n "$modem_tty" ]; then
+    com_link="$WINEPREFIX/dosdevices/$(echo "$modem_com" | tr 'A-Z' 'a-z')"
+    ln -sfn "$modem_tty" "$com_link"
+    note "the module's port: $modem_tty as $modem_com"
+    if ! wine_env "$WINE64" "$bin/zencard.exe" --port "$modem_com" </dev/null >"$build_dir/zencard.log" 2>&1; then
+        die "the module on $modem_tty could not be put in: $(grep -h 'zencard:' "$build_dir/zencard.log" | tail -n 1)"
+    fi
+    note "$(grep -h 'zencard:' "$build_dir/zencard.log" | tail -n 1)"
+fi
+
 # The prefix puts every window on its 240 x 320 virtual desktop.
 note "starting the phone on $DISPLAY"
 wine_env "$WINE64" "$bin/Zentrika.exe" </dev/null \
@@ -51,7 +87,9 @@ if ! wine_env "$WINE64" "$bin/wait-window.exe" "Norvale Zentrika" "Zentrika" 200
 fi
 # The module: the simulator starts the device manager, registers the serial
 # driver for the card and inserts it.
-if [ "$headless" = 0 ] && [ -t 0 ]; then
+if [ -n "$modem_tty" ]; then
+    :
+elif [ "$headless" = 0 ] && [ -t 0 ]; then
     note "the module simulator's console follows; type help, or quit to stop"
     sim_in=/dev/stdin
 else
@@ -60,19 +98,20 @@ else
     sleep infinity >"$sim_in" &
 fi
 
-
 if [ "$sim_in" = /dev/stdin ]; then
     wine_env "$WINE64" "$bin/zensim.exe" || true
     exit 0
 fi
-wine_env "$WINE64" "$bin/zensim.exe" <"$sim_in" >"$build_dir/zensim.log" 2>&1 &
-sim_pid=$!
-for i in $(seq 1 100); do
-    grep -q "type help" "$build_dir/zensim.log" 2>/dev/null && break
-    kill -0 "$sim_pid" 2>/dev/null || die "the module simulator ended (see $build_dir/zensim.log)"
-    sleep 0.1
-done
-note "module: $(head -n 1 "$build_dir/zensim.log")"
+if [ -z "$modem_tty" ]; then
+    wine_env "$WINE64" "$bin/zensim.exe" <"$sim_in" >"$build_dir/zensim.log" 2>&1 &
+    sim_pid=$!
+    for i in $(seq 1 100); do
+        grep -q "type help" "$build_dir/zensim.log" 2>/dev/null && break
+        kill -0 "$sim_pid" 2>/dev/null || die "the module simulator ended (see $build_dir/zensim.log)"
+        sleep 0.1
+    done
+    note "module: $(head -n 1 "$build_dir/zensim.log")"
+fi
 shot="$build_dir/phone-screen.png"
 if command -v import >/dev/null; then
     import -display "$DISPLAY" -window root -crop 240x320+0+0 +repage "$shot" 2>/dev/null \

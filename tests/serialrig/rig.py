@@ -13,6 +13,8 @@ program asks the module end to act over a TCP control connection on
 localhost (ZEN_RIG_CONTROL), one request line and one answer line at a time.
 
 Usage: rig.py <wine-run.sh> <prefix> <libzenrig.so> <program.exe> [args...]
+       rig.py --serve   plays the module on a new pty until interrupted and
+                        prints the pty's name (for ZEN_MODEM_TTY of run-phone.sh)
 """
 import mmap
 import os
@@ -84,6 +86,7 @@ class Module:
         self.call = "idle"
         self.caller = b""
         self.unplugged = False
+        self.trace = False  # print each command line as it comes
 
     def send(self, data):
         with self.lock:
@@ -107,6 +110,8 @@ class Module:
                 if c == b"\r":
                     self.send(line + b"\r")
                     self.commands.append(line + b"\r")
+                    if self.trace:
+                        print(line.decode("latin-1"), flush=True)
                     self.answer(line)
                     line = b""
                 elif c == b"\n":
@@ -249,7 +254,24 @@ def control_conn(conn, module, link):
         f.flush()
 
 
+def serve():
+    master, slave = pty.openpty()
+    tty.setraw(slave)
+    work = tempfile.mkdtemp(prefix="zenrig")
+    state = State(os.path.join(work, "state"))
+    module = Module(master, state)
+    module.trace = True
+    print(os.ttyname(slave), flush=True)
+    try:
+        module.serve()
+    except KeyboardInterrupt:
+        pass
+
+
 def main():
+    if sys.argv[1:2] == ["--serve"]:
+        serve()
+        return
     wine_run, prefix, preload, program = sys.argv[1:5]
     master, slave = pty.openpty()
     tty.setraw(slave)
