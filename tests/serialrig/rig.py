@@ -78,8 +78,9 @@ class State:
 class Module:
     """The module's side of the line."""
 
-    def __init__(self, master, state):
+    def __init__(self, master, state, slave=None):
         self.master = master
+        self.slave = slave  # the port's end, to read how the host set the line
         self.state = state
         self.lock = threading.Lock()
         self.commands = []  # raw bytes of each command line, CR LF included
@@ -152,6 +153,17 @@ class Module:
         elif cmd.startswith(b"AT"):
             self.block()  # every other command of the set is taken
         # anything else is noise on the line: no answer
+
+    def line_settings(self):
+        """How the host configured the line: speed, framing, flow control."""
+        import termios
+        iflag, _, cflag, _, ispeed, ospeed, _ = termios.tcgetattr(self.slave)
+        speeds = {getattr(termios, "B%d" % b): b for b in (9600, 19200, 38400, 57600, 115200, 230400)}
+        size = {termios.CS5: 5, termios.CS6: 6, termios.CS7: 7, termios.CS8: 8}[cflag & termios.CSIZE]
+        return "speed=%s/%s bits=%d parity=%d stop=%d rtscts=%d xonxoff=%d" % (
+            speeds.get(ispeed, ispeed), speeds.get(ospeed, ospeed), size, 1 if cflag & termios.PARENB else 0,
+            2 if cflag & termios.CSTOPB else 1, 1 if cflag & termios.CRTSCTS else 0,
+            1 if iflag & (termios.IXON | termios.IXOFF) else 0)
 
     # Control requests -------------------------------------------------------
 
@@ -229,6 +241,8 @@ class Module:
             return self.commands[-1].hex() if self.commands else ""
         elif op == "count":
             return str(len(self.commands))
+        elif op == "line":
+            return self.line_settings()
         else:
             return "error unknown " + op
         return "ok"
@@ -284,7 +298,7 @@ def main():
     state = State(os.path.join(work, "state"))
     state.line(TIOCM_DSR, True)  # the module is powered and ready
     state.line(TIOCM_CTS, True)
-    module = Module(master, state)
+    module = Module(master, state, slave)
     threading.Thread(target=module.serve, daemon=True).start()
     server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     server.bind(("127.0.0.1", 0))

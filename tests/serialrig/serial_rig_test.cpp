@@ -189,6 +189,8 @@ TEST_F(SerialRigTest, OpenRaisesDtrAndRtsAndRunsTheStartUpQueries)
     EXPECT_EQ(expected, module.Commands());
     EXPECT_EQ(LINK_READY, modem.LinkState);
     EXPECT_EQ("dtr=1 rts=1", module.Ask("lines").substr(0, 11));
+    // The line as the module expects it: 115200 baud, 8N1, no flow control.
+    EXPECT_EQ("speed=115200/115200 bits=8 parity=0 stop=1 rtscts=0 xonxoff=0", module.Ask("line"));
     // The module is powered: DSR and CTS, no carrier, no ring.
     EXPECT_EQ(DWORD(MS_CTS_ON | MS_DSR_ON), ModemStatusFromOutside());
 }
