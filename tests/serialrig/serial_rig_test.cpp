@@ -289,6 +289,20 @@ TEST_F(SerialRigTest, BytesAtTheWrongSpeedAreSurvived)
     EXPECT_TRUE(WaitPing());
 }
 
+TEST_F(SerialRigTest, APortThatCannotBeOpenedRefusesTheCardAtOnce)
+{
+    ASSERT_TRUE(CeDevMgrRemoveCard(kPnpId));
+    // No tty behind this COM port of the prefix.
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(CeDevMgrInsertCard(kPnpId, L"\\\\.\\COM199", nullptr, 0));
+    EXPECT_EQ(DWORD(ERROR_GEN_FAILURE), GetLastError());
+    EXPECT_LT(GetTickCount() - start, 3000u);
+    EXPECT_EQ(100, CCeMModem::FindModemPort());
+    // The slot is free again for the real port.
+    wchar_t buf[16] = L"";
+    EXPECT_TRUE(CeDevMgrInsertCard(kPnpId, HostPort().c_str(), buf, 16)) << GetLastError();
+}
+
 TEST_F(SerialRigTest, UnpluggedAdapterEndsTheCallAndTheCard)
 {
     OpenReady();
