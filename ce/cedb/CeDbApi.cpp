@@ -5,27 +5,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ce/cedb/CeDbBatch.h"
 #include "ce/cedb/CeDbEngine.h"
 #include "windbase.h"
 
 using namespace cedb;
 
 namespace {
-
-size_t FixedSize(WORD type) {
-    switch (type) {
-    case CEVT_I2:
-    case CEVT_UI2: return 2;
-    case CEVT_I4:
-    case CEVT_UI4:
-    case CEVT_BOOL: return 4;
-    case CEVT_R8:
-    case CEVT_FILETIME: return 8;
-    default: return 0;
-    }
-}
-
-bool KnownType(WORD type) { return FixedSize(type) || type == CEVT_LPWSTR || type == CEVT_BLOB; }
 
 template <typename T>
 T Fail(DWORD err, T result) {
@@ -378,6 +364,26 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
     CEOID written = 0;
     if ((err = h->db->Put(oidRecord, props, removes, written))) return Fail(err, 0);
     return written;
+}
+
+BOOL CeWriteNewRecords(HANDLE hDbase, DWORD count, const WORD* rgcPropID, CEPROPVAL* const* rgrgPropVal, CEOID* rgOid) {
+    EngineLock lock;
+    DWORD err = 0;
+    DbHandle* h = Lookup(hDbase, err, true);
+    if (!h) return Fail(err, FALSE);
+    if (count == 0 || count > CEDB_MAXNUMRECORDS || !rgcPropID || !rgrgPropVal ||
+        IsBadReadPtr(rgcPropID, sizeof(WORD) * count) || IsBadReadPtr(rgrgPropVal, sizeof(CEPROPVAL*) * count) ||
+        (rgOid && IsBadWritePtr(rgOid, sizeof(CEOID) * count)))
+        return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    std::vector<std::vector<Prop>> records(count);
+    for (DWORD i = 0; i < count; ++i) {
+        std::vector<CEPROPID> removes;
+        if (!TakeProps(rgcPropID[i], rgrgPropVal[i], records[i], removes)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    }
+    std::vector<CEOID> written;
+    if ((err = h->db->PutNew(records, written))) return Fail(err, FALSE);
+    if (rgOid) std::copy(written.begin(), written.end(), rgOid);
+    return TRUE;
 }
 
 BOOL CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord) {

@@ -44,6 +44,8 @@ public:
     // Properties named in `removes` are taken off the record.
     DWORD Put(CEOID oid, const std::vector<Prop>& props, const std::vector<CEPROPID>& removes, CEOID& written);
     DWORD Remove(CEOID oid);
+    // Adds new records with one commit: all of them or, on an error, none.
+    DWORD PutNew(const std::vector<std::vector<Prop>>& records, std::vector<CEOID>& written);
     DWORD Destroy();
 
     bool Usable() const { return state_ == State::Ok; }
@@ -76,7 +78,12 @@ private:
     void Apply(uint32_t kind, CEOID oid, Record&& rec);
     void Log(UINT type, CEOID oid);
     DWORD Commit(uint32_t kind, CEOID oid, const std::vector<Prop>& props);
+    // Appends encoded entries and seals them with one commit slot.
+    DWORD AppendLog(const std::vector<BYTE>& log, CommitSlot& slot, LONG& announced);
+    // Takes the new end of the log after a successful append.
+    void Committed(const CommitSlot& slot, LONG announced);
     void MaybeCompact();
+    CEOID FreeOid() const;
 
     // Size and write time of the file as the engine last left it; anything
     // else means the file was changed from outside.

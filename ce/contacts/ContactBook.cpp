@@ -1,8 +1,11 @@
 #include "ce/contacts/ContactBook.h"
 
+#include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 
+#include "ce/cedb/CeDbBatch.h"
 #include "stores/ContactProps.h"
 #include "stores/NumberRoutines.h"
 #include "stores/RecordProps.h"
@@ -104,22 +107,47 @@ public:
         });
     }
 
-    // The bit of a category, added to the database when new; -1 when it
-    // cannot be added.
-    int BitOf(const std::wstring& name, ImportReport& report) {
+    // Adds the categories of these contacts that the database lacks, all in
+    // one commit; one at a time only when that fails.
+    void AddMissing(const std::vector<const vcard::Contact*>& cards, ImportReport& report) {
+        std::vector<std::wstring> names;
+        std::vector<int> bits;
+        std::set<int> taken = used_;
+        int next = 0;
+        for (const vcard::Contact* c : cards)
+            for (const std::wstring& name : c->categories) {
+                if (bits_.count(name) || std::find(names.begin(), names.end(), name) != names.end()) continue;
+                while (taken.count(next)) ++next;
+                if (next > 0x7FFF) continue;  // no bit left: the contact's message says so
+                names.push_back(name);
+                bits.push_back(next);
+                taken.insert(next);
+            }
+        if (names.empty()) return;
+        std::vector<std::array<CEPROPVAL, 2>> values(names.size());
+        std::vector<CEPROPVAL*> records(names.size());
+        std::vector<WORD> counts(names.size(), 2);
+        for (size_t i = 0; i < names.size(); ++i) {
+            values[i][0] = TextValue(kPropCategoryName, names[i]);
+            values[i][1] = CEPROPVAL{};
+            values[i][1].propid = kPropCategoryBit;
+            values[i][1].val.iVal = static_cast<short>(bits[i]);
+            records[i] = values[i].data();
+        }
+        bool all = CeWriteNewRecords(db_.handle(), static_cast<DWORD>(names.size()), counts.data(), records.data(),
+                                     nullptr) != FALSE;
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (!all && !CeWriteRecordProps(db_.handle(), 0, 2, records[i])) continue;
+            bits_[names[i]] = bits[i];
+            used_.insert(bits[i]);
+            ++report.newCategories;
+        }
+    }
+
+    // The bit of a category; -1 when it is not in the database.
+    int BitOf(const std::wstring& name) const {
         auto it = bits_.find(name);
-        if (it != bits_.end()) return it->second;
-        int bit = 0;
-        while (used_.count(bit)) ++bit;
-        if (bit > 0x7FFF) return -1;
-        CEPROPVAL v[2] = {TextValue(kPropCategoryName, name), {}};
-        v[1].propid = kPropCategoryBit;
-        v[1].val.iVal = static_cast<short>(bit);
-        if (!CeWriteRecordProps(db_.handle(), 0, 2, v)) return -1;
-        bits_[name] = bit;
-        used_.insert(bit);
-        ++report.newCategories;
-        return bit;
+        return it == bits_.end() ? -1 : it->second;
     }
 
     std::map<int, std::wstring> Names() const {
@@ -142,7 +170,51 @@ int CreateDatabases() {
     return contacts && categories ? 1 : 0;
 }
 
-ImportReport Import(const std::vector<vcard::Contact>& cards) {
+namespace {
+
+// The properties of one contact record, pointing into the contact and the
+// mask kept beside them.
+struct Outgoing {
+    const vcard::Contact* card;
+    std::wstring key;
+    std::vector<BYTE> mask;
+    std::vector<CEPROPVAL> props;
+};
+
+void BuildProps(Outgoing& o) {
+    const vcard::Contact& c = *o.card;
+    std::vector<CEPROPVAL>& props = o.props;
+    props.clear();
+    if (!o.mask.empty()) props.push_back(BlobValue(kPropCategoryMask, o.mask));
+    if (!c.given.empty()) props.push_back(TextValue(kPropGivenName, c.given));
+    if (!c.family.empty()) props.push_back(TextValue(kPropLastName, c.family));
+    if (!c.formatted.empty()) props.push_back(TextValue(kPropDisplayName, c.formatted));
+    CEPROPID preferred = 0;
+    for (int k = 0; k < 3; ++k) {
+        if (c.numbers[k].empty()) continue;
+        props.push_back(TextValue(kNumberProps[k], c.numbers[k]));
+        if (!preferred || c.preferred == k) preferred = kNumberProps[k];
+    }
+    if (!c.photo.empty()) props.push_back(BlobValue(kPropPicture, c.photo));
+    CEPROPVAL pref{};
+    pref.propid = kPropPreferred;
+    pref.val.lVal = static_cast<long>(preferred);
+    props.push_back(pref);
+}
+
+std::wstring RefusalText(DWORD error) {
+    if (error == ERROR_INVALID_PARAMETER) return L"the contact is too large for one database record; not added";
+    return L"the database refused the contact (error " + std::to_wstring(error) + L"); not added";
+}
+
+// Records per commit, and the bytes of pictures after which a batch is
+// committed early.
+constexpr size_t kBatchRecords = 250;
+constexpr size_t kBatchPictureBytes = 2 * 1024 * 1024;
+
+}  // namespace
+
+ImportReport Import(const std::vector<vcard::Contact>& cards, const std::function<void(int)>& committed) {
     ImportReport report;
     if (!CreateDatabases()) {
         report.messages.push_back(L"the contacts databases cannot be created");
@@ -162,48 +234,73 @@ ImportReport Import(const std::vector<vcard::Contact>& cards) {
         known.insert(Key(Text(r, kPropDisplayName), numbers));
     });
 
-    for (const vcard::Contact& c : cards) {
-        std::wstring key = Key(c.formatted, c.numbers);
-        if (known.count(key)) {
-            ++report.duplicates;
-            continue;
-        }
-        std::vector<BYTE> mask;
-        for (const std::wstring& name : c.categories) {
-            int bit = categories.BitOf(name, report);
-            if (bit < 0) {
-                report.messages.push_back(c.formatted + L": category " + name + L" cannot be added");
+    for (size_t start = 0; start < cards.size();) {
+        // Gather a batch of contacts not yet in the database.
+        std::vector<Outgoing> batch;
+        std::set<std::wstring> inBatch;
+        size_t pictureBytes = 0;
+        size_t i = start;
+        for (; i < cards.size() && batch.size() < kBatchRecords && pictureBytes < kBatchPictureBytes; ++i) {
+            std::wstring key = Key(cards[i].formatted, cards[i].numbers);
+            if (known.count(key) || inBatch.count(key)) {
+                ++report.duplicates;
                 continue;
             }
-            // Whole 32-bit words, as the phone writes masks.
-            size_t bytes = (static_cast<size_t>(bit) / 32 + 1) * 4;
-            if (mask.size() < bytes) mask.resize(bytes, 0);
-            mask[bit / 8] |= static_cast<BYTE>(1u << (bit % 8));
+            inBatch.insert(key);
+            pictureBytes += cards[i].photo.size();
+            batch.push_back(Outgoing{&cards[i], key, {}, {}});
         }
-        std::vector<CEPROPVAL> props;
-        if (!mask.empty()) props.push_back(BlobValue(kPropCategoryMask, mask));
-        if (!c.given.empty()) props.push_back(TextValue(kPropGivenName, c.given));
-        if (!c.family.empty()) props.push_back(TextValue(kPropLastName, c.family));
-        if (!c.formatted.empty()) props.push_back(TextValue(kPropDisplayName, c.formatted));
-        CEPROPID preferred = 0;
-        for (int k = 0; k < 3; ++k) {
-            if (c.numbers[k].empty()) continue;
-            props.push_back(TextValue(kNumberProps[k], c.numbers[k]));
-            if (!preferred || c.preferred == k) preferred = kNumberProps[k];
+        start = i;
+        if (batch.empty()) continue;
+
+        std::vector<const vcard::Contact*> batchCards;
+        for (const Outgoing& o : batch) batchCards.push_back(o.card);
+        categories.AddMissing(batchCards, report);
+        for (Outgoing& o : batch) {
+            for (const std::wstring& name : o.card->categories) {
+                int bit = categories.BitOf(name);
+                if (bit < 0) {
+                    report.messages.push_back(o.card->formatted + L": category " + name + L" cannot be added");
+                    continue;
+                }
+                // Whole 32-bit words, as the phone writes masks.
+                size_t bytes = (static_cast<size_t>(bit) / 32 + 1) * 4;
+                if (o.mask.size() < bytes) o.mask.resize(bytes, 0);
+                o.mask[bit / 8] |= static_cast<BYTE>(1u << (bit % 8));
+            }
+            BuildProps(o);
         }
-        if (!c.photo.empty()) props.push_back(BlobValue(kPropPicture, c.photo));
-        CEPROPVAL pref{};
-        pref.propid = kPropPreferred;
-        pref.val.lVal = static_cast<long>(preferred);
-        props.push_back(pref);
-        if (!CeWriteRecordProps(contactsDb.handle(), 0, static_cast<WORD>(props.size()), props.data())) {
-            ++report.failed;
-            report.messages.push_back(c.formatted + L": the database refused the contact (error " +
-                                      std::to_wstring(GetLastError()) + L")");
-            continue;
+
+        // One commit for the batch; a refused batch is written record by
+        // record, so one bad contact costs only itself.
+        std::vector<WORD> counts;
+        std::vector<CEPROPVAL*> records;
+        for (Outgoing& o : batch) {
+            counts.push_back(static_cast<WORD>(o.props.size()));
+            records.push_back(o.props.data());
         }
-        known.insert(key);
-        ++report.written;
+        bool all = CeWriteNewRecords(contactsDb.handle(), static_cast<DWORD>(batch.size()), counts.data(),
+                                     records.data(), nullptr) != FALSE;
+        for (Outgoing& o : batch) {
+            if (!all && !CeWriteRecordProps(contactsDb.handle(), 0, static_cast<WORD>(o.props.size()), o.props.data())) {
+                DWORD error = GetLastError();
+                if (error == ERROR_DISK_FULL) {
+                    // Nothing more fits: said once for all that is left.
+                    int left = static_cast<int>(batch.size() - (&o - batch.data()) + (cards.size() - start));
+                    report.failed += left;
+                    report.messages.push_back(L"the contacts database is full (" + std::to_wstring(CEDB_MAXNUMRECORDS) +
+                                              L" records); " + std::to_wstring(left) + L" contacts not added");
+                    if (committed) committed(report.written);
+                    return report;
+                }
+                ++report.failed;
+                report.messages.push_back(o.card->formatted + L": " + RefusalText(error));
+                continue;
+            }
+            known.insert(o.key);
+            ++report.written;
+        }
+        if (committed) committed(report.written);
     }
     return report;
 }

@@ -72,15 +72,20 @@ int ImportFiles(const std::vector<std::wstring>& files) {
         }
         vcard::ParseResult parsed = vcard::Parse(bytes);
         for (const auto& m : parsed.messages) Say(file + L": " + m);
-        contacts::ImportReport report = contacts::Import(parsed.contacts);
+        // Said only after each commit, so a contact counted here is kept
+        // even if the tool is stopped right after.
+        contacts::ImportReport report = contacts::Import(parsed.contacts, [&](int written) {
+            Say(file + L": " + std::to_wstring(written) + L" contacts added so far");
+        });
         for (const auto& m : report.messages) Say(file + L": " + m);
         Say(file + L": " + std::to_wstring(parsed.cardsSeen) + L" cards, " + std::to_wstring(report.written) +
             L" contacts added, " + std::to_wstring(report.duplicates) + L" already there, " +
             std::to_wstring(parsed.cardsSeen - static_cast<int>(parsed.contacts.size()) + report.failed) +
             L" skipped, " + std::to_wstring(report.newCategories) + L" new categories");
         written += report.written + report.duplicates;
-        problems += (parsed.contacts.empty() && !parsed.messages.empty()) ? 1 : 0;
+        problems += (report.written + report.duplicates == 0) ? 1 : 0;
     }
+    // Non-zero when no file gave a single contact.
     return (written == 0 && problems > 0) ? 1 : 0;
 }
 

@@ -1,6 +1,7 @@
 #include "ce/contacts/VCardText.h"
 
 #include <cctype>
+#include <cstring>
 #include <cwctype>
 
 namespace vcard {
@@ -27,7 +28,10 @@ bool Decode(const std::string& bytes, UINT codePage, std::wstring& out) {
         }
         return true;
     }
-    DWORD flags = MB_ERR_INVALID_CHARS;
+    // These code pages take no flags at all.
+    bool noFlags = (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011) ||
+                   codePage == CP_UTF7 || codePage == 42;
+    DWORD flags = noFlags ? 0 : MB_ERR_INVALID_CHARS;
     int n = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     if (n <= 0) return false;
     out.assign(n, L'\0');
@@ -37,27 +41,106 @@ bool Decode(const std::string& bytes, UINT codePage, std::wstring& out) {
 
 bool FromUtf8(const std::string& bytes, std::wstring& out) { return Decode(bytes, CP_UTF8, out); }
 
+namespace {
+
+// Whether the bytes hold a pair of the Korean standard's own range (both
+// bytes from 0xA1), which Western text in code page 1252 rarely has.
+bool HasKoreanStandardPair(const std::string& bytes) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) continue;
+        if (i + 1 < bytes.size() && c >= 0xA1 && static_cast<unsigned char>(bytes[i + 1]) >= 0xA1) return true;
+        ++i;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool DecodeUndeclared(const std::string& bytes, std::wstring& out) {
+    if (FromUtf8(bytes, out)) return true;
+    std::wstring korean, western;
+    bool isKorean = Decode(bytes, 949, korean);
+    bool isWestern = Decode(bytes, 1252, western);
+    // Code page 949 also takes many Western byte pairs (its extension rows),
+    // so it wins only with a pair from the standard's range or alone.
+    if (isKorean && (HasKoreanStandardPair(bytes) || !isWestern)) {
+        out = korean;
+        return true;
+    }
+    if (isWestern) {
+        out = western;
+        return true;
+    }
+    return false;
+}
+
 std::string Upper(std::string text) {
     for (char& c : text) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     return text;
 }
 
+namespace {
+
+// Names other than "windows-N", "cpN", "ibmN" and "iso-8859-N" that files use
+// for the code pages Windows has.
+struct CharsetName {
+    const char* name;
+    UINT codePage;
+};
+const CharsetName kCharsets[] = {
+    {"UTF-8", CP_UTF8},           {"UTF8", CP_UTF8},          {"EUC-KR", 949},          {"EUCKR", 949},
+    {"KS_C_5601-1987", 949},      {"KS_C_5601", 949},         {"KSC5601", 949},         {"KSC_5601", 949},
+    {"MS949", 949},               {"UHC", 949},               {"ISO-2022-KR", 50225},   {"JOHAB", 1361},
+    {"LATIN1", 28591},            {"L1", 28591},              {"LATIN2", 28592},        {"L2", 28592},
+    {"LATIN3", 28593},            {"LATIN4", 28594},          {"CYRILLIC", 28595},      {"ARABIC", 28596},
+    {"GREEK", 28597},             {"HEBREW", 28598},          {"LATIN5", 28599},        {"LATIN9", 28605},
+    {"ISO-8859-8-I", 38598},      {"ISO-8859-11", 874},       {"TIS-620", 874},         {"US-ASCII", 20127},
+    {"ASCII", 20127},             {"ANSI_X3.4-1968", 20127},  {"US", 20127},            {"KOI8-R", 20866},
+    {"KOI8-U", 21866},            {"KOI8-RU", 21866},         {"SHIFT_JIS", 932},       {"SHIFT-JIS", 932},
+    {"SJIS", 932},                {"MS_KANJI", 932},          {"X-SJIS", 932},          {"WINDOWS-31J", 932},
+    {"EUC-JP", 20932},            {"ISO-2022-JP", 50220},     {"CSISO2022JP", 50221},   {"GB2312", 936},
+    {"GBK", 936},                 {"EUC-CN", 936},            {"X-GBK", 936},           {"GB18030", 54936},
+    {"HZ-GB-2312", 52936},        {"BIG5", 950},              {"BIG-5", 950},           {"BIG5-HKSCS", 950},
+    {"CN-BIG5", 950},             {"X-X-BIG5", 950},          {"UTF-7", CP_UTF7},       {"MACINTOSH", 10000},
+    {"MAC", 10000},               {"X-MAC-ROMAN", 10000},     {"X-MAC-CE", 10029},      {"X-MAC-CYRILLIC", 10007},
+    {"X-MAC-GREEK", 10006},       {"X-MAC-TURKISH", 10081},   {"X-MAC-JAPANESE", 10001}, {"X-MAC-KOREAN", 10003},
+    {"IBM-THAI", 20838},          {"DOS-862", 862},           {"DOS-720", 720},         {"ASMO-708", 708},
+    {"CP-866", 866},              {"X-CP20936", 20936},       {"X-EBCDIC-KOREANEXTENDED", 20833},
+};
+
+// The number after one of the prefixes, or 0.
+UINT NumberAfter(const std::string& name, const char* prefix) {
+    size_t n = strlen(prefix);
+    if (name.compare(0, n, prefix) != 0 || name.size() == n || name.size() > n + 5) return 0;
+    UINT v = 0;
+    for (size_t i = n; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        v = v * 10 + static_cast<UINT>(name[i] - '0');
+    }
+    return v;
+}
+
+}  // namespace
+
 UINT CodePageOfCharset(const std::string& charset) {
-    struct Name {
-        const char* name;
-        UINT codePage;
-    };
-    static const Name kNames[] = {
-        {"UTF-8", CP_UTF8},       {"UTF8", CP_UTF8},          {"EUC-KR", 949},        {"EUCKR", 949},
-        {"KS_C_5601-1987", 949},  {"KS_C_5601", 949},         {"KSC5601", 949},       {"CP949", 949},
-        {"MS949", 949},           {"UHC", 949},               {"WINDOWS-949", 949},   {"ISO-8859-1", 28591},
-        {"LATIN1", 28591},        {"US-ASCII", 20127},        {"ASCII", 20127},       {"WINDOWS-1252", 1252},
-        {"SHIFT_JIS", 932},       {"GB2312", 936},            {"GBK", 936},           {"BIG5", 950},
-    };
     std::string wanted = Upper(charset);
-    for (const Name& n : kNames)
-        if (wanted == n.name) return n.codePage;
-    return 0;
+    UINT cp = 0;
+    for (const CharsetName& n : kCharsets)
+        if (wanted == n.name) cp = n.codePage;
+    if (!cp) {
+        if (UINT part = NumberAfter(wanted, "ISO-8859-")) cp = part <= 15 ? 28590 + part : 0;
+        else if (UINT part2 = NumberAfter(wanted, "ISO8859-")) cp = part2 <= 15 ? 28590 + part2 : 0;
+        else if (UINT w = NumberAfter(wanted, "WINDOWS-")) cp = w;
+        else if (UINT x = NumberAfter(wanted, "X-CP")) cp = x;
+        else if (UINT c = NumberAfter(wanted, "CP")) cp = c;
+        else if (UINT i = NumberAfter(wanted, "IBM")) cp = i;
+        else if (UINT m = NumberAfter(wanted, "MS")) cp = m;
+    }
+    // Only what this system can really convert; the two that are done by
+    // hand need no table.
+    if (cp == 28591 || cp == 20127) return cp;
+    return cp && IsValidCodePage(cp) ? cp : 0;
 }
 
 std::string QuotedPrintableDecode(const std::string& text) {

@@ -17,6 +17,10 @@ UINT CodePageOfCharset(const std::string& charset);
 // Bytes in a code page to UTF-16; false when they are not valid there.
 bool Decode(const std::string& bytes, UINT codePage, std::wstring& out);
 
+// Text that names no character set: UTF-8 when it is valid UTF-8, else the
+// Korean code page older phones wrote, else Western (1252).
+bool DecodeUndeclared(const std::string& bytes, std::wstring& out);
+
 std::string QuotedPrintableDecode(const std::string& text);
 // Encodes bytes; soft line breaks keep lines within 76 characters, the
 // first line shortened by `firstLineUsed` characters already written.

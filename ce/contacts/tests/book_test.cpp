@@ -2,6 +2,7 @@
 // and what the phone then reads from them.
 #include <gtest/gtest.h>
 
+#include "ce/cedb/CeDbBatch.h"
 #include "ce/contacts/ContactBook.h"
 #include "stores/CCeContactsDB.h"
 #include "stores/tests/ContactFixture.h"
@@ -102,6 +103,67 @@ TEST_F(BookTest, ExportOfRecordsThePhoneOrOthersLeftOdd) {
     EXPECT_TRUE(out.contacts[2].numbers[vcard::kMobile].empty());
     EXPECT_TRUE(out.contacts[3].photo.empty());
     ASSERT_EQ(out.messages.size(), 3u);
+}
+
+TEST_F(BookTest, LargeImportsCommitInBatchesAndSayWhatIsKept) {
+    std::vector<vcard::Contact> cards;
+    for (int i = 0; i < 600; ++i) {
+        std::wstring n = std::to_wstring(i);
+        cards.push_back(Card((L"Person " + n).c_str(), (L"010-" + n).c_str(), {L"Group " + std::to_wstring(i % 30)}));
+    }
+    cards.push_back(cards[10]);  // the same contact twice in one batch
+    std::vector<int> committed;
+    contacts::ImportReport report = contacts::Import(cards, [&](int written) { committed.push_back(written); });
+    EXPECT_EQ(report.written, 600);
+    EXPECT_EQ(report.duplicates, 1);
+    EXPECT_EQ(report.failed, 0);
+    EXPECT_EQ(report.newCategories, 30);
+    EXPECT_EQ(committed, (std::vector<int>{250, 500, 600}));
+
+    contacts::ExportResult out = contacts::Export();
+    ASSERT_EQ(out.contacts.size(), 600u);
+    for (int i : {0, 249, 250, 599}) {
+        EXPECT_EQ(out.contacts[i].formatted, L"Person " + std::to_wstring(i));
+        EXPECT_EQ(out.contacts[i].categories, (std::vector<std::wstring>{L"Group " + std::to_wstring(i % 30)}));
+        EXPECT_EQ(out.contacts[i].preferred, vcard::kMobile);
+    }
+}
+
+TEST_F(BookTest, ARefusedContactCostsOnlyItself) {
+    std::vector<vcard::Contact> cards = {Card(L"One", L"1"), Card(L"Too big", L"2"), Card(L"Three", L"3")};
+    cards[1].photo.assign(200 * 1024, 0x42);  // beyond what one record may hold
+    std::vector<int> committed;
+    contacts::ImportReport report = contacts::Import(cards, [&](int written) { committed.push_back(written); });
+    EXPECT_EQ(report.written, 2);
+    EXPECT_EQ(report.failed, 1);
+    ASSERT_EQ(report.messages.size(), 1u);
+    EXPECT_NE(report.messages[0].find(L"Too big: the contact is too large for one database record"), std::wstring::npos);
+    EXPECT_EQ(committed, (std::vector<int>{2}));
+    contacts::ExportResult out = contacts::Export();
+    ASSERT_EQ(out.contacts.size(), 2u);
+    EXPECT_EQ(out.contacts[1].formatted, L"Three");
+    // Tried again, the refused one is not taken for a duplicate.
+    EXPECT_EQ(contacts::Import(cards).failed, 1);
+}
+
+TEST_F(BookTest, AFullDatabaseIsSaidOnceAndWhatFitsIsKept) {
+    contacttest::CreateDatabases();
+    HANDLE h = cedbtest::Open(kContactsDbName);
+    const DWORD filler = CEDB_MAXNUMRECORDS - 5;
+    CEPROPVAL one = cedbtest::I4(1, 0);
+    std::vector<CEPROPVAL*> records(filler, &one);
+    std::vector<WORD> counts(filler, 1);
+    ASSERT_TRUE(CeWriteNewRecords(h, filler, counts.data(), records.data(), nullptr));
+    CloseHandle(h);
+    std::vector<vcard::Contact> cards;
+    for (int i = 0; i < 300; ++i) cards.push_back(Card((L"P" + std::to_wstring(i)).c_str(), L"1"));
+    std::vector<int> committed;
+    contacts::ImportReport report = contacts::Import(cards, [&](int written) { committed.push_back(written); });
+    EXPECT_EQ(report.written, 5);
+    EXPECT_EQ(report.failed, 295);
+    ASSERT_EQ(report.messages.size(), 1u);
+    EXPECT_EQ(report.messages[0], L"the contacts database is full (65535 records); 295 contacts not added");
+    EXPECT_EQ(committed, (std::vector<int>{5}));
 }
 
 TEST_F(BookTest, CreateMakesBothDatabasesOnce) {

@@ -62,13 +62,15 @@ TEST(VCardRead, BrokenCardsAreSkippedAndTheRestIsRead) {
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Good one\r\nTEL:1\r\nthis line has no colon\r\nEND:VCARD\r\n"
         "BEGIN:VCARD\r\nVERSION:3.0\r\nN;CHARSET=KLINGON:abc\r\nTEL;TYPE=FAX:2\r\nEND:VCARD\r\n"  // nothing left
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Full\r\nTEL;TYPE=CELL:3\r\nTEL;TYPE=CELL:4\r\n"
-        "TEL;TYPE=CELL:" + std::string(80, '5') + "\r\nEND:VCARD\r\n"
+        "TEL;TYPE=CELL:" + std::string(80, '5') + "\r\nTEL;TYPE=CELL:6\r\nTEL;TYPE=CELL:7\r\nEND:VCARD\r\n"
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Last, truncated";
     vcard::ParseResult r = vcard::Parse(text);
     EXPECT_EQ(r.cardsSeen, 5);
     ASSERT_EQ(r.contacts.size(), 2u);
     EXPECT_EQ(r.contacts[0].formatted, L"Good one");
     EXPECT_EQ(r.contacts[1].numbers[vcard::kMobile], L"3");
+    EXPECT_EQ(r.contacts[1].numbers[vcard::kHome], L"4");  // surplus numbers fill free slots
+    EXPECT_EQ(r.contacts[1].numbers[vcard::kOffice], L"6");
     EXPECT_TRUE(MentionsAll(r.messages, L"no END:VCARD before the next card"));
     EXPECT_TRUE(MentionsAll(r.messages, L"without a property name"));
     EXPECT_TRUE(MentionsAll(r.messages, L"unknown character set KLINGON"));
@@ -135,9 +137,18 @@ TEST(VCardRead, PicturesMustBeSmallBitmaps) {
     vcard::ParseResult jpeg = card("PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRg==");
     EXPECT_TRUE(jpeg.contacts[0].photo.empty());
     EXPECT_TRUE(MentionsAll(jpeg.messages, L"JPEG"));
-    vcard::ParseResult big = card("PHOTO;ENCODING=b:" + vcard::Base64Encode(contacttest::BitmapBytes(101, 100)));
-    EXPECT_TRUE(big.contacts[0].photo.empty());
-    EXPECT_TRUE(MentionsAll(big.messages, L"101 x 100"));
+    // A bitmap above the phone's limit is made smaller, keeping its shape.
+    vcard::ParseResult big = card("PHOTO;ENCODING=b:" + vcard::Base64Encode(contacttest::BitmapBytes(101, 100, 0x123456)));
+    EXPECT_TRUE(big.messages.empty());
+    ASSERT_EQ(big.contacts.size(), 1u);
+    EXPECT_EQ(vcard::PictureProblem(big.contacts[0].photo), L"");
+    std::vector<BYTE> smaller = big.contacts[0].photo;
+    ASSERT_GE(smaller.size(), 54u);
+    EXPECT_EQ(smaller[18] | smaller[19] << 8, 100);
+    EXPECT_EQ(smaller[22] | smaller[23] << 8, 99);
+    EXPECT_EQ(smaller[54], 0x56);  // blue, green, red of a pixel: the colour kept
+    EXPECT_EQ(smaller[55], 0x34);
+    EXPECT_EQ(smaller[56], 0x12);
     std::vector<BYTE> cut = contacttest::BitmapBytes(10, 10);
     cut.resize(100);
     EXPECT_TRUE(MentionsAll(card("PHOTO;ENCODING=b:" + vcard::Base64Encode(cut)).messages, L"cut short"));
