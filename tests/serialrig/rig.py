@@ -222,10 +222,6 @@ class Module:
             self.carrier(args[0] == "1")
         elif op == "flood":
             self.flood(int(args[0]))
-        elif op == "ripulse":
-            self.state.line(TIOCM_RNG, True)
-            time.sleep(int(args[0]) / 1000.0)
-            self.state.line(TIOCM_RNG, False)
         elif op == "ringburst":
             self.ring_burst(int(args[0]), int(args[1]))
         elif op == "wrongspeed":
