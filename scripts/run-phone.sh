@@ -7,8 +7,32 @@
 # ("help"; "ring 0101234567" makes the phone ring; "quit" ends everything).
 # Without a display it starts a virtual one, saves a screenshot of the
 # handheld's screen and stops (ZEN_KEEP_RUNNING=1 keeps it running).
+# ZEN_MODEM_TTY=/dev/ttyUSB0 runs the phone on a real module on that serial
+# port instead of the simulator (ZEN_MODEM_COM picks Wine's COM port for it).
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
+
+modem_tty=${ZEN_MODEM_TTY:-}
+modem_com=${ZEN_MODEM_COM:-COM20}
+# A tty that is missing or cannot be opened is told at once, before the build.
+check_tty() {
+    local t=$1
+    [ -e "$t" ] || die "ZEN_MODEM_TTY: $t does not exist (is the adapter plugged in? see ls /dev/ttyUSB* /dev/ttyACM* /dev/ttyS*)"
+    [ -c "$t" ] || die "ZEN_MODEM_TTY: $t is not a serial device"
+    [ -r "$t" ] && [ -w "$t" ] ||
+        die "ZEN_MODEM_TTY: no permission to use $t (add your user to the group $(stat -c %G "$t"), or run as root)"
+    # stty opens without waiting for carrier; a port that will not open or
+    # answer within a few seconds is reported instead of hanging the run.
+    local why
+    if ! why=$(timeout 5 stty -F "$t" 2>&1 >/dev/null); then
+        die "ZEN_MODEM_TTY: $t cannot be opened as a serial port${why:+: $why}"
+    fi
+}
+case "$modem_com" in
+    COM[1-9] | COM[1-9][0-9] | COM[12][0-9][0-9]) ;;
+    *) die "ZEN_MODEM_COM: $modem_com is not a COM port name such as COM20" ;;
+esac
+[ -z "$modem_tty" ] || check_tty "$modem_tty"
 
 build_dir=${BUILD_DIR:-$ZEN_ROOT/build}
 "$ZEN_ROOT/scripts/build.sh"
@@ -17,8 +41,8 @@ export WINEPREFIX="$build_dir/phone-prefix"
 "$ZEN_ROOT/scripts/setup-prefix.sh" "$WINEPREFIX"
 
 bin="$build_dir/bin"
-for f in Zentrika.exe zensim.exe devmgr.exe Serial.dll wait-window.exe zenshell.exe ZentAgent.exe zeninstall.exe \
-    ZentSetup.dll ZentDrv.dll; do
+for f in Zentrika.exe zensim.exe zencard.exe devmgr.exe Serial.dll wait-window.exe zenshell.exe ZentAgent.exe \
+    zeninstall.exe ZentSetup.dll ZentDrv.dll; do
     [ -f "$bin/$f" ] || die "$f was not built"
 done
 
@@ -60,7 +84,17 @@ installed="$WINEPREFIX/drive_c/Program Files/Zentrika"
 # simulator starts the device manager, registers the serial driver for the
 # card and inserts it. In a terminal its console reads what you type.
 interactive=0
-if [ "$headless" = 0 ] && [ -t 0 ]; then
+if [ -n "$modem_tty" ]; then
+    # A real module: Wine's COM port is mapped to the tty and its card goes
+    # into the slot instead of the simulator's.
+    com_link="$WINEPREFIX/dosdevices/$(echo "$modem_com" | tr 'A-Z' 'a-z')"
+    ln -sfn "$modem_tty" "$com_link"
+    note "the module's port: $modem_tty as $modem_com"
+    if ! wine_env "$WINE64" "$bin/zencard.exe" --port "$modem_com" </dev/null >"$build_dir/zencard.log" 2>&1; then
+        die "the module on $modem_tty could not be put in: $(grep -h 'zencard:' "$build_dir/zencard.log" | tail -n 1)"
+    fi
+    note "$(grep -h 'zencard:' "$build_dir/zencard.log" | tail -n 1)"
+elif [ "$headless" = 0 ] && [ -t 0 ]; then
     interactive=1
     note "the module simulator's console follows; type help, or quit to stop"
     # A background job reads /dev/null unless told otherwise: give it the terminal.
@@ -76,12 +110,14 @@ else
     sim_pid=$!
     card_in() { grep -q "type help" "$build_dir/zensim.log" 2>/dev/null; }
 fi
-for i in $(seq 1 150); do
-    card_in && break
-    kill -0 "$sim_pid" 2>/dev/null || die "the module simulator ended"
-    sleep 0.2
-done
-[ "$interactive" = 1 ] || note "module: $(head -n 1 "$build_dir/zensim.log")"
+if [ -z "$modem_tty" ]; then
+    for i in $(seq 1 150); do
+        card_in && break
+        kill -0 "$sim_pid" 2>/dev/null || die "the module simulator ended (see $build_dir/zensim.log)"
+        sleep 0.2
+    done
+    [ "$interactive" = 1 ] || note "module: $(head -n 1 "$build_dir/zensim.log")"
+fi
 
 # The prefix puts every window on its 240 x 320 virtual desktop. The shell's
 # taskbar comes first, as on the handheld, then the agent and the phone.

@@ -16,16 +16,6 @@
 
 namespace {
 
-bool DriverRegistered(const std::wstring& pnpId)
-{
-    HKEY k;
-    std::wstring key = L"Drivers\\PCMCIA\\" + pnpId;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(k);
-    return true;
-}
-
 // One line of input as UTF-8; false at the end of input.
 bool ReadLine(std::string& line)
 {
@@ -89,7 +79,7 @@ int wmain(int argc, wchar_t** argv)
             Say("zensim: the device manager could not be started");
             return 1;
         }
-        if (!DriverRegistered(pnpId))
+        if (!CeDevMgrDriverRegistered(pnpId.c_str()))
             CeDevMgrRegisterDriver(pnpId.c_str(), L"Serial.dll", L"COM");
         Say("zensim: " + console.Execute("insert"));
     }

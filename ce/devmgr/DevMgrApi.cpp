@@ -167,6 +167,18 @@ BOOL WINAPI CeDevMgrRegisterDriver(LPCWSTR pnpId, LPCWSTR dll, LPCWSTR prefix)
     return TRUE;
 }
 
+BOOL WINAPI CeDevMgrDriverRegistered(LPCWSTR pnpId)
+{
+    if (!pnpId || !*pnpId)
+        return FALSE;
+    std::wstring key = std::wstring(L"Drivers\\PCMCIA\\") + pnpId;
+    HKEY k;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return FALSE;
+    RegCloseKey(k);
+    return TRUE;
+}
+
 BOOL WINAPI CeDevMgrInsertCard(LPCWSTR pnpId, LPCWSTR link, LPWSTR name, DWORD nameChars)
 {
     cedev::CtlReply reply;

@@ -32,6 +32,8 @@ BOOL WINAPI CeDevMgrShutdownHost(void);
 // Registers `dll` (e.g. L"Serial.dll") with `prefix` (L"COM") as the driver of
 // cards with `pnpId`: HKLM "Drivers\PCMCIA\<pnpId>".
 BOOL WINAPI CeDevMgrRegisterDriver(LPCWSTR pnpId, LPCWSTR dll, LPCWSTR prefix);
+// TRUE when a driver is registered for cards with `pnpId`.
+BOOL WINAPI CeDevMgrDriverRegistered(LPCWSTR pnpId);
 
 // Inserts a card: activates the driver registered for `pnpId`. `link` tells the
 // platform serial driver where the card's line is: L"sim:<name>" for the

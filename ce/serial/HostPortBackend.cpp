@@ -10,6 +10,9 @@ namespace {
 constexpr DWORD kPollMs = 20;
 // A port without modem lines (a pty) is taken as a plain three-wire line.
 constexpr DWORD kNoLines = MS_CTS_ON | MS_DSR_ON;
+// Failures in a row after which the port counts as gone: a tty whose
+// adapter was pulled out fails every request from then on.
+constexpr int kGoneAfter = 3;
 
 // Waits for overlapped I/O; cancels it on `stop`, `cancel` or the time-out.
 bool WaitIo(HANDLE h, OVERLAPPED& ov, HANDLE stop, DWORD& done, HANDLE cancel = nullptr, DWORD timeoutMs = INFINITE)
@@ -73,10 +76,15 @@ void HostPortBackend::Stop()
     }
 }
 
-void HostPortBackend::PollLines()
+// False when the port failed to answer for lines it had answered for before.
+bool HostPortBackend::PollLines()
 {
     DWORD status = 0;
-    if (!linesKnown_ || !GetCommModemStatus(port_, &status)) {
+    if (linesKnown_ && GetCommModemStatus(port_, &status)) {
+        linesSeen_ = true;
+    } else if (linesSeen_) {
+        return false;
+    } else {
         linesKnown_ = false;
         status = kNoLines;
     }
@@ -92,14 +100,26 @@ void HostPortBackend::PollLines()
         if (errors & ~CE_BREAK)
             sink_->OnLineError(errors & ~CE_BREAK);
     }
+    return true;
 }
 
 void HostPortBackend::ReadLoop(HANDLE stop)
 {
     BYTE buf[1024];
     HANDLE ev = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    int failures = 0;
     while (WaitForSingleObject(stop, 0) != WAIT_OBJECT_0) {
-        PollLines();
+        if (failures >= kGoneAfter) {
+            // The lines die with the port; then the port itself goes.
+            sink_->OnModemStatus(0);
+            sink_->OnLost();
+            break;
+        }
+        if (!PollLines()) {
+            ++failures;
+            Sleep(kPollMs);
+            continue;
+        }
         OVERLAPPED ov{};
         ov.hEvent = ev;
         ResetEvent(ev);
@@ -108,11 +128,15 @@ void HostPortBackend::ReadLoop(HANDLE stop)
         if (!ok && GetLastError() == ERROR_IO_PENDING)
             ok = WaitIo(port_, ov, stop, got);
         // Wine reports a read that timed out empty as ERROR_TIMEOUT.
-        bool idle = !ok && GetLastError() == ERROR_TIMEOUT;
-        if (got)
+        DWORD err = ok ? 0 : GetLastError();
+        bool idle = err == ERROR_TIMEOUT;
+        if (got) {
+            failures = 0;
             sink_->OnReceive(buf, got);
-        else if (!ok && !idle)
+        } else if (!ok && !idle && err != ERROR_OPERATION_ABORTED) {
+            ++failures;
             Sleep(kPollMs);  // a failing port is not spun on
+        }
     }
     CloseHandle(ev);
 }

@@ -21,7 +21,7 @@ public:
 
 private:
     void ReadLoop(HANDLE stop);
-    void PollLines();
+    bool PollLines();
 
     std::wstring path_;
     SerialSink* sink_ = nullptr;
@@ -30,6 +30,7 @@ private:
     std::mutex writeLock_;
     DWORD lastStatus_ = 0;
     bool linesKnown_ = true;
+    bool linesSeen_ = false;  // the port has answered for its lines once
 };
 
 }  // namespace zenserial

@@ -18,6 +18,9 @@ public:
     virtual void OnBreak() = 0;
     // CE_* line error bits.
     virtual void OnLineError(DWORD errors) = 0;
+    // The line is gone for good (an adapter pulled out); the backend's
+    // reading thread ends after this.
+    virtual void OnLost() = 0;
 };
 
 class SerialBackend {

@@ -12,6 +12,7 @@
 
 #include "ce/serial/SerialBackend.h"
 #include "ce/serial/SerialPort.h"
+#include "ce_devmgr.h"
 
 namespace {
 
@@ -28,21 +29,55 @@ std::map<DWORD_PTR, OpenRef> g_opens;
 DWORD_PTR g_nextPort = 1;
 DWORD_PTR g_nextOpen = 1;
 
-std::wstring ReadLink(LPCWSTR activeKey)
+std::wstring ReadString(LPCWSTR key, LPCWSTR name)
 {
     HKEY k;
-    if (!activeKey || RegOpenKeyExW(HKEY_LOCAL_MACHINE, activeKey, 0, KEY_READ, &k) != ERROR_SUCCESS)
+    if (!key || RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &k) != ERROR_SUCCESS)
         return std::wstring();
     wchar_t buf[260];
     DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
-    std::wstring link;
-    if (RegQueryValueExW(k, L"Link", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS &&
+    std::wstring value;
+    if (RegQueryValueExW(k, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS &&
         type == REG_SZ) {
         buf[size / sizeof(wchar_t)] = 0;
-        link = buf;
+        value = buf;
     }
     RegCloseKey(k);
-    return link;
+    return value;
+}
+
+struct RemoveRequest {
+    std::wstring pnpId;
+    HMODULE self;  // a reference on this DLL, which the removal unloads
+};
+
+DWORD WINAPI RemoveCardThread(LPVOID param)
+{
+    RemoveRequest* r = static_cast<RemoveRequest*>(param);
+    HMODULE self = r->self;
+    CeDevMgrRemoveCard(r->pnpId.c_str());
+    delete r;
+    FreeLibraryAndExitThread(self, 0);
+    return 0;
+}
+
+// A line that went away (an adapter pulled out) takes its card with it, as
+// card services do when a card leaves the slot. The removal runs on a thread
+// of its own: it waits for the port's reading thread, which reports the loss.
+void RemoveCardLater(const std::wstring& pnpId)
+{
+    HMODULE self = nullptr;
+    if (pnpId.empty() || !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                             reinterpret_cast<LPCWSTR>(&RemoveCardThread), &self))
+        return;
+    auto* r = new RemoveRequest{pnpId, self};
+    HANDLE t = CreateThread(nullptr, 0, RemoveCardThread, r, 0, nullptr);
+    if (t) {
+        CloseHandle(t);
+    } else {
+        delete r;
+        FreeLibrary(self);
+    }
 }
 
 std::shared_ptr<SerialPort> PortOf(DWORD_PTR device)
@@ -70,12 +105,15 @@ extern "C" {
 
 __declspec(dllexport) DWORD_PTR COM_Init(DWORD_PTR context)
 {
-    auto backend = zenserial::CreateBackend(ReadLink(reinterpret_cast<LPCWSTR>(context)));
+    const LPCWSTR activeKey = reinterpret_cast<LPCWSTR>(context);
+    auto backend = zenserial::CreateBackend(ReadString(activeKey, L"Link"));
     if (!backend) {
         SetLastError(ERROR_BAD_DEVICE);
         return 0;
     }
     auto port = std::make_shared<SerialPort>(std::move(backend));
+    const std::wstring pnpId = ReadString(activeKey, L"PnpId");
+    port->SetLostHandler([pnpId] { RemoveCardLater(pnpId); });
     if (!port->Start()) {
         SetLastError(ERROR_DEV_NOT_EXIST);
         return 0;

@@ -61,9 +61,9 @@ void SerialPort::Shutdown()
 {
     {
         Lock hold(lock_);
-        if (down_)
+        if (stopped_)
             return;
-        down_ = true;
+        stopped_ = down_ = true;
         changed_.notify_all();
     }
     SetEvent(writeAbort_);
@@ -536,6 +536,26 @@ void SerialPort::OnLineError(DWORD errors)
     Lock hold(lock_);
     errors_ |= errors;
     Raise(EV_ERR);
+}
+
+void SerialPort::OnLost()
+{
+    {
+        Lock hold(lock_);
+        // Waiters first take the events of the line's end (carrier lost),
+        // then every call fails as after card removal.
+        changed_.wait_for(hold, std::chrono::milliseconds(500), [this] {
+            for (auto& o : opens_)
+                if (o.second->history & o.second->mask)
+                    return false;
+            return true;
+        });
+        down_ = true;
+        changed_.notify_all();
+    }
+    SetEvent(writeAbort_);
+    if (lostHandler_)
+        lostHandler_();
 }
 
 }  // namespace zenserial

@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -40,6 +41,10 @@ public:
     void OnModemStatus(DWORD status) override;
     void OnBreak() override;
     void OnLineError(DWORD errors) override;
+    void OnLost() override;
+
+    // Called (on the backend's thread) once the line is gone for good.
+    void SetLostHandler(std::function<void()> handler) { lostHandler_ = std::move(handler); }
 
     static constexpr size_t kReceiveQueue = 4096;
 
@@ -76,7 +81,9 @@ private:
     // de-initialisation: data writes under way give up.
     HANDLE writeAbort_ = nullptr;
     int writers_ = 0;
-    bool down_ = false;
+    bool down_ = false;     // calls fail: removed, or the line is gone
+    bool stopped_ = false;  // the backend was stopped
+    std::function<void()> lostHandler_;
 };
 
 }  // namespace zenserial

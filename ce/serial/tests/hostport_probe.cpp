@@ -1,6 +1,6 @@
 // Serial.dll's host port backend on a real (pseudo) terminal: the driver
 // script (hostport_test.py) maps COM9 to a pty whose other end answers "OK"
-// to every line, then runs this program.
+// to every line, then runs this program, and hangs up when it says HANGUP.
 #include <windows.h>
 
 #include <cstdio>
@@ -82,6 +82,26 @@ int main()
               &returned);
     if (status != (MS_CTS_ON | MS_DSR_ON)) {
         std::printf("FAILED: modem status %lu\n", status);
+        result = 1;
+    }
+    // The other end hangs up, as a pulled adapter does: the port is gone and
+    // says so, rather than taking writes into nowhere.
+    std::printf("HANGUP\n");
+    std::fflush(stdout);
+    // A write that races the driver's noticing may fail plainly; within a
+    // moment every call says the device was removed.
+    DWORD gone = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 5000 && gone != ERROR_DEVICE_REMOVED; Sleep(50)) {
+        if (Write(port, "AT\r\n", 4) == static_cast<DWORD>(-1))
+            gone = GetLastError();
+    }
+    DWORD waitError = 0;
+    DWORD events = 0;
+    if (IOControl(port, IOCTL_SERIAL_WAIT_ON_MASK, nullptr, 0, reinterpret_cast<PBYTE>(&events), sizeof events,
+                  &returned) == FALSE)
+        waitError = GetLastError();
+    if (gone != ERROR_DEVICE_REMOVED || waitError != ERROR_DEVICE_REMOVED) {
+        std::printf("FAILED: after the hang-up write error %lu, wait error %lu\n", gone, waitError);
         result = 1;
     }
     Close(port);

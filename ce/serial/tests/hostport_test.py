@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Runs hostport_probe.exe with COM9 of the Wine prefix mapped to a pty whose
-other end answers every line with OK, as a module on a real serial line would.
+other end answers every line with OK, as a module on a real serial line would,
+and hangs up when the probe asks for it.
 Usage: hostport_test.py <wine-run.sh> <prefix> <probe.exe>"""
 import os
 import pty
@@ -30,15 +31,25 @@ def answer():
         while b"\r" in pending:
             line, pending = pending.split(b"\r", 1)
             if line.strip(b"\n"):
-                os.write(master, b"\r\nOK\r\n")
+                try:
+                    os.write(master, b"\r\nOK\r\n")
+                except OSError:
+                    return  # hung up
 
 
 threading.Thread(target=answer, daemon=True).start()
+code = 1
 try:
-    result = subprocess.run([wine_run, probe], stdin=subprocess.DEVNULL, timeout=60)
-    code = result.returncode
-except subprocess.TimeoutExpired:
-    code = 1
+    probe_run = subprocess.Popen([wine_run, probe], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
+    timer = threading.Timer(60, probe_run.kill)
+    timer.start()
+    for raw in probe_run.stdout:
+        line = raw.decode(errors="replace").rstrip()
+        print(line, flush=True)
+        if line == "HANGUP":
+            os.close(master)  # the line goes dead under the open port
+    code = probe_run.wait()
+    timer.cancel()
 finally:
     stop = True
     os.remove(link)
