@@ -21,6 +21,16 @@ int CCeMCallScreen::CreateScreen(HWND parent, const CCeMPlacement& pl, UINT id)
     return Create(L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, pl, parent, id);
 }
 
+LRESULT CCeMCallScreen::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    // Check buttons and labels sit on the screen's white ground.
+    if (msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLORBTN) {
+        SetBkColor(reinterpret_cast<HDC>(wp), RGB(255, 255, 255));
+        return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+    }
+    return CCeMWnd::WindowProc(hwnd, msg, wp, lp);
+}
+
 int CCeMCallScreen::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
 {
     m_nWidth = cs->cx;

@@ -23,6 +23,7 @@ public:
     // Creates the screen as a visible child of `parent` at `pl`.
     virtual int CreateScreen(HWND parent, const CCeMPlacement& pl, UINT id);
 
+    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
     int OnCreate(HWND hwnd, LPCREATESTRUCTW cs) override;
     int OnDestroy(HWND hwnd) override;
     void OnPaint(HWND hwnd) override;
