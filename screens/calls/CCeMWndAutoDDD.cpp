@@ -70,13 +70,7 @@ void CCeMWndAutoDDD::EntryText(wchar_t (&out)[65]) const
 
 void CCeMWndAutoDDD::PaintBody(HDC dc)
 {
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(2, 85, 220));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    RoundRect(dc, 18, 34, 215, 130, 10, 10);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
+    CallScreenArt::RoundFrame(dc, {18, 34, 215, 130}, 10, RGB(2, 85, 220));
     const UINT flags = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
     CallScreenArt::Text(dc, CallsText::kAreaLabel, {30, 42, 130, 63}, RGB(0, 0, 0), flags);
     CallScreenArt::Text(dc, CallsText::kUserDefined, {30, 67, 130, 88}, RGB(0, 0, 0), flags);

@@ -57,13 +57,7 @@ void CCeMWndCallInfo::Refresh()
 
 void CCeMWndCallInfo::PaintBody(HDC dc)
 {
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(2, 85, 220));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    RoundRect(dc, 15, 35, 180, 180, 10, 10);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
+    CallScreenArt::RoundFrame(dc, {15, 35, 180, 180}, 10, RGB(2, 85, 220));
 
     const SettingsBlock& s = m_data.m_Settings;
     const uint64_t values[5] = {Seconds(s.nLastInSeconds), Seconds(s.nTotalInSeconds), Seconds(s.nLastOutSeconds),

@@ -93,6 +93,17 @@ void DrawTitleBand(HDC dc, int width, const RECT& titleRect, LPCWSTR title, HFON
     SelectObject(dc, oldFont);
 }
 
+void RoundFrame(HDC dc, const RECT& rc, int radius, COLORREF colour)
+{
+    HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, radius, radius);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
 void Text(HDC dc, LPCWSTR text, RECT rc, COLORREF colour, UINT flags)
 {
     SetBkMode(dc, TRANSPARENT);

@@ -17,6 +17,9 @@ HBITMAP ButtonStrip(UINT resId, int width, int height, LPCWSTR label);
 // The header image across the top 25 pixels with the title centred in `titleRect`.
 void DrawTitleBand(HDC dc, int width, const RECT& titleRect, LPCWSTR title, HFONT font);
 
+// An unfilled rounded frame.
+void RoundFrame(HDC dc, const RECT& rc, int radius, COLORREF colour);
+
 // Text in a colour, with DrawText flags.
 void Text(HDC dc, LPCWSTR text, RECT rc, COLORREF colour, UINT flags);
 
