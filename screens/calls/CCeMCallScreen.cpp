@@ -68,7 +68,8 @@ void CCeMCallScreen::OnPaint(HWND hwnd)
     HGDIOBJ oldBmp = SelectObject(mem, canvas);
     RECT full = {0, 0, m_nWidth, m_nHeight};
     FillRect(mem, &full, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    CallScreenArt::DrawTitleBand(mem, m_nWidth, {25, 0, m_nTitleRight, 25}, m_pszTitle, m_hTitleFont);
+    CallScreenArt::DrawTitleBand(mem, m_nWidth, {25, 0, m_nTitleRight, 25}, m_pszTitle ? m_pszTitle : L"",
+                                 m_hTitleFont);
     HGDIOBJ oldFont = SelectObject(mem, m_hFont);
     SetBkMode(mem, TRANSPARENT);
     PaintBody(mem);

@@ -1,5 +1,7 @@
 #include "CallsTestHost.h"
 
+#include <algorithm>
+#include <map>
 #include <cstdio>
 #include <cstdlib>
 
@@ -51,7 +53,7 @@ const Sent* Host::Last(UINT msg) const
 
 LRESULT CALLBACK Host::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (g_host && (msg == WM_COMMAND || (msg >= 4024 && msg <= 4127 && (msg == 4024 || msg >= 4124)))) {
+    if (g_host && (msg == WM_COMMAND || msg == 4024 || (msg >= 4124 && msg <= 4128))) {
         Sent s{msg, wp, lp, {}, {}};
         if (msg == 4124 && lp)
             s.wide = reinterpret_cast<const wchar_t*>(lp);
@@ -131,6 +133,11 @@ zentest::Image Shot(HWND hwnd, const wchar_t* name)
 
 namespace callstest {
 
+namespace {
+bool ShowsTextIn(const zentest::Image& shot, const RECT& rect, int left, int right, const wchar_t* text,
+                 COLORREF colour, UINT flags, int fontHeight, bool bold);
+}  // namespace
+
 int Ink(const zentest::Image& shot, const RECT& rect, COLORREF colour, int tolerance)
 {
     return zentest::CountPixels(shot, rect, zentest::FromColorRef(colour), tolerance);
@@ -138,6 +145,20 @@ int Ink(const zentest::Image& shot, const RECT& rect, COLORREF colour, int toler
 
 bool ShowsText(const zentest::Image& shot, const RECT& rect, const wchar_t* text, COLORREF colour, UINT flags,
                int fontHeight, bool bold)
+{
+    return ShowsTextIn(shot, rect, rect.left, rect.right, text, colour, flags, fontHeight, bold);
+}
+
+bool ShowsTextWithin(const zentest::Image& shot, const RECT& rect, int left, int right, const wchar_t* text,
+                     COLORREF colour, UINT flags)
+{
+    return ShowsTextIn(shot, rect, left, right, text, colour, flags, 13, false);
+}
+
+namespace {
+
+bool ShowsTextIn(const zentest::Image& shot, const RECT& rect, int left, int right, const wchar_t* text,
+                 COLORREF colour, UINT flags, int fontHeight, bool bold)
 {
     // Drawn on a canvas with room around the rectangle, as on the screen,
     // where text wider than its rectangle runs past it.
@@ -149,18 +170,40 @@ bool ShowsText(const zentest::Image& shot, const RECT& rect, const wchar_t* text
     HBITMAP bmp = CreateCompatibleBitmap(screen, cw, ch);
     ReleaseDC(nullptr, screen);
     HGDIOBJ oldBmp = SelectObject(mem, bmp);
-    RECT all = {0, 0, cw, ch};
-    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    // On the ground the screen shows there (each row's commonest colour: the
+    // header band is a gradient), so that smoothed glyph edges blend alike.
+    for (int y = 0; y < ch; ++y) {
+        const int sy = std::min(std::max(rect.top + y - kMargin, rect.top), rect.bottom - 1);
+        std::map<uint32_t, int> seen;
+        for (int x = left; x < right; ++x)
+            ++seen[shot.At(x, sy)];
+        uint32_t g = 0xFFFFFF;
+        int best = 0;
+        for (const auto& [c, n] : seen)
+            if (n > best) {
+                best = n;
+                g = c;
+            }
+        HBRUSH ground = CreateSolidBrush(RGB((g >> 16) & 0xFF, (g >> 8) & 0xFF, g & 0xFF));
+        RECT line = {0, y, cw, y + 1};
+        FillRect(mem, &line, ground);
+        DeleteObject(ground);
+    }
     HFONT font = CallScreenArt::MakeFont(fontHeight, bold);
     HGDIOBJ oldFont = SelectObject(mem, font);
     CallScreenArt::Text(mem, text, {kMargin, kMargin, kMargin + w, kMargin + h}, colour, flags);
-    // Ink: clearly darker than the white ground.
-    auto inkOf = [](uint32_t p) {
-        return int((p >> 16) & 0xFF) < 170 || int((p >> 8) & 0xFF) < 170 || int(p & 0xFF) < 170;
+    // Ink: near the text's colour, channel by channel (a selection or band
+    // behind the text is not).
+    const uint32_t want = zentest::FromColorRef(colour);
+    auto inkOf = [want](uint32_t p) {
+        for (int s = 0; s < 24; s += 8)
+            if (std::abs(int((p >> s) & 0xFF) - int((want >> s) & 0xFF)) > 100)
+                return false;
+        return true;
     };
     int mismatched = 0, inked = 0;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
+        for (int x = left - rect.left; x < right - rect.left && x < w; ++x) {
             const bool expected = inkOf(zentest::FromColorRef(GetPixel(mem, kMargin + x, kMargin + y)));
             const bool shown = inkOf(shot.At(rect.left + x, rect.top + y));
             inked += expected;
@@ -172,9 +215,61 @@ bool ShowsText(const zentest::Image& shot, const RECT& rect, const wchar_t* text
     DeleteObject(bmp);
     DeleteDC(mem);
     if (getenv("CALLS_TEST_DEBUG"))
-        fwprintf(stderr, L"ShowsText %ls: ink %d mismatched %d\n", text, inked, mismatched);
+        fprintf(stderr, "ShowsText %d chars: ink %d mismatched %d\n", static_cast<int>(wcslen(text)), inked, mismatched);
     // The same glyphs in the same place, in the asked colour.
-    return inked > 0 && mismatched * 20 <= inked && Ink(shot, rect, colour, 100) > 0;
+    RECT within = {left, rect.top, right, rect.bottom};
+    return inked > 0 && mismatched * 20 <= inked && Ink(shot, within, colour, 100) > 0;
+}
+
+}  // namespace
+
+}  // namespace callstest
+
+#include <atomic>
+#include <thread>
+
+namespace callstest {
+
+std::vector<std::wstring> HoldForMenu(HWND hwnd, int x, int y, int downs)
+{
+    std::vector<std::wstring> items;
+    std::atomic<bool> done{false};
+    const POINT p = uitest::ScreenPoint(hwnd, x, y);
+    std::thread watcher([&] {
+        HWND popup = nullptr;
+        for (int i = 0; i < 300 && !popup; ++i) {
+            popup = uitest::FindOwnVisible(L"#32768");
+            if (!popup)
+                Sleep(10);
+        }
+        if (popup) {
+            HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+            for (int pos = 0; pos < GetMenuItemCount(menu); ++pos) {
+                wchar_t text[64] = L"";
+                GetMenuStringW(menu, pos, text, 64, MF_BYPOSITION);
+                items.push_back(text);
+            }
+        }
+        uitest::PenUp(p);
+        for (int i = 0; i < downs; ++i)
+            uitest::Key(VK_DOWN);
+        uitest::Key(downs ? VK_RETURN : VK_ESCAPE);
+        done = true;
+    });
+    uitest::PenMove(p);
+    uitest::PenDown(p);  // returns once the menu has been closed
+    zentest::WaitUntil([&] { return done.load(); }, 5000);
+    watcher.join();
+    zentest::PumpMessages(150);
+    return items;
+}
+
+void DoubleTapAt(HWND hwnd, int x, int y)
+{
+    const POINT p = At(hwnd, x, y);
+    uitest::Tap(p);
+    uitest::Tap(p);
+    zentest::PumpMessages(200);
 }
 
 }  // namespace callstest

@@ -62,6 +62,18 @@ namespace callstest {
 // screenshot and of the same text drawn apart agree.
 bool ShowsText(const zentest::Image& shot, const RECT& rect, const wchar_t* text, COLORREF colour, UINT flags,
                int fontHeight = 13, bool bold = false);
+// The same, compared only within the columns [left, right) of the rectangle
+// (where controls cover part of it).
+bool ShowsTextWithin(const zentest::Image& shot, const RECT& rect, int left, int right, const wchar_t* text,
+                     COLORREF colour, UINT flags);
 // Pixels near `colour` in `rect`.
 int Ink(const zentest::Image& shot, const RECT& rect, COLORREF colour, int tolerance = 60);
+}  // namespace callstest
+
+namespace callstest {
+// Holds the pen at a client point until a pop-up menu opens, reads its
+// items, then picks the item `downs` steps down with the keys (0 closes it).
+std::vector<std::wstring> HoldForMenu(HWND hwnd, int x, int y, int downs);
+// Two quick taps.
+void DoubleTapAt(HWND hwnd, int x, int y);
 }  // namespace callstest

@@ -43,7 +43,8 @@ protected:
     void PickRegion(int item)
     {
         callstest::TapAt(screen->GetHwnd(), 150, 50);
-        COMBOBOXINFO info{sizeof info};
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
         ASSERT_TRUE(GetComboBoxInfo(Item(CCeMWndAutoDDD::kRegionId), &info));
         ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(info.hwndList) != 0; }, 2000));
         SendMessageW(info.hwndList, LB_SETTOPINDEX, item, 0);
