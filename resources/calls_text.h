@@ -68,3 +68,18 @@ constexpr const wchar_t* kDetailAdd = L"주소록추가";
 constexpr const wchar_t* kDetailDelete = L"삭제";
 constexpr const wchar_t* kStoreDamaged = L"통화 목록을 읽지 못했습니다.";
 }  // namespace CallsText
+
+namespace CallsText {
+// Ring tone and alert sounds.
+constexpr const wchar_t* kBellTitle = L"벨소리 선택";
+constexpr const wchar_t* kAlertTitle = L"알림음 설정";
+constexpr const wchar_t* kModuleBell = L"젠트리카 벨소리";
+constexpr const wchar_t* kHandheldBell = L"PDA 벨소리";
+constexpr const wchar_t* kSilent = L"무음";
+constexpr const wchar_t* kKeypadTone = L"키패드음";
+constexpr const wchar_t* kConnectTone = L"통화 연결음";
+constexpr const wchar_t* kDisconnectTone = L"통화 끊김음";
+constexpr const wchar_t* kMessageTone = L"메시지 수신음";
+constexpr const wchar_t* kMinuteTone = L"경과음";
+constexpr const wchar_t* kMinutesFormat = L"%d 분";
+}  // namespace CallsText

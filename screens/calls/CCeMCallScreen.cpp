@@ -17,8 +17,13 @@ CCeMCallScreen::~CCeMCallScreen()
 
 int CCeMCallScreen::CreateScreen(HWND parent, const CCeMPlacement& pl, UINT id)
 {
+    return CreateWithVisibility(parent, pl, id, true);
+}
+
+int CCeMCallScreen::CreateWithVisibility(HWND parent, const CCeMPlacement& pl, UINT id, bool visible)
+{
     RegisterWindowClass(m_pszClass, CS_DBLCLKS, nullptr, nullptr, nullptr, nullptr);
-    return Create(L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, pl, parent, id);
+    return Create(L"", WS_CHILD | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0), pl, parent, id);
 }
 
 LRESULT CCeMCallScreen::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)

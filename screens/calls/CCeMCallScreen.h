@@ -30,6 +30,7 @@ public:
     int OnCommand(int notifyCode, int id, HWND control) override;
 
 protected:
+    int CreateWithVisibility(HWND parent, const CCeMPlacement& pl, UINT id, bool visible);
     // Everything below the title band, on a white background.
     virtual void PaintBody(HDC dc) = 0;
     // Asks the parent to close this screen (posted: the parent destroys us).

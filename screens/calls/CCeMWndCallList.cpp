@@ -11,10 +11,7 @@ CCeMWndCallList::CCeMWndCallList(CCeDataManager& data)
 
 int CCeMWndCallList::CreateScreen(HWND parent, const CCeMPlacement& pl, UINT id)
 {
-    const int ok = CCeMCallScreen::CreateScreen(parent, pl, id);
-    if (ok)
-        ShowWindow(m_hWnd, SW_HIDE);
-    return ok;
+    return CreateWithVisibility(parent, pl, id, false);
 }
 
 int CCeMWndCallList::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
