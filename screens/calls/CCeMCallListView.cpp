@@ -145,6 +145,15 @@ void CCeMCallListView::Refill()
 {
     CCeCallListDB& db = m_data.m_CallListDB;
     const int count = Privacy() ? 0 : db.Count(m_nFilter);
+    // A call added in front (the phone core after a call) moves the current
+    // entry down: follow the entry, not its old place.
+    if (const CallItem* current = db.Current()) {
+        for (int i = 0; i < count; ++i)
+            if (db.Nth(m_nFilter, i) == current) {
+                m_nCurrent = i;
+                break;
+            }
+    }
     SetItemCount(count, 0);
     if (m_nTop > m_nLargestTop)
         m_nTop = m_nLargestTop > 0 ? m_nLargestTop : 0;

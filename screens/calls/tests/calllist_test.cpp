@@ -243,6 +243,21 @@ TEST_F(CallListScreen, DetailPageStepsThroughTheFilterAndAsksTheMainWindow)
     EXPECT_EQ(MAKEWPARAM(3, 1000), host.Last(WM_COMMAND)->wp);
 }
 
+TEST_F(CallListScreen, ACallEndingWhileTheDetailPageIsOpenKeepsItsEntry)
+{
+    Open();
+    callstest::DoubleTapAt(ListHwnd(), 80, RowY(2));
+    ASSERT_TRUE(screen->List().IsDetailOpen());
+    ASSERT_EQ(1, d.data.m_CallListDB.Add(When(6, 1, 8, 0), "0109", CCeCallListDB::kAnswered, 5, nullptr));
+    InvalidateRect(screen->GetHwnd(), nullptr, FALSE);  // what the phone core does after a call
+    zentest::PumpMessages(150);
+    EXPECT_TRUE(screen->List().IsDetailOpen());
+    EXPECT_EQ(3, screen->List().CurrentPosition());
+    ASSERT_NE(nullptr, d.data.m_CallListDB.Current());
+    EXPECT_STREQ("0101110003", d.data.m_CallListDB.Current()->szNumber);
+    EXPECT_TRUE(HeaderSays(Header(L"calllist_call_ended"), L"총 통화 : 6 개"));
+}
+
 TEST_F(CallListScreen, DeleteFromTheDetailPageSelectsANeighbour)
 {
     Open();
