@@ -92,11 +92,11 @@ bool CCeMWndAlert::FillBellList()
     HWND list = m_Bells.GetHwnd();
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     for (const wchar_t* pattern : {L"*.mp3", L"*.wav"}) {
-        wchar_t spec[MAX_PATH];
-        if (swprintf(spec, MAX_PATH, L"%ls\\Bell\\%ls", m_data.m_szInstallDir, pattern) < 0)
+        wchar_t search[MAX_PATH];
+        if (swprintf(search, MAX_PATH, L"%ls\\Bell\\%ls", m_data.m_szInstallDir, pattern) < 0)
             continue;
         WIN32_FIND_DATAW found;
-        HANDLE h = FindFirstFileW(spec, &found);
+        HANDLE h = FindFirstFileW(search, &found);
         if (h == INVALID_HANDLE_VALUE)
             continue;
         do {
