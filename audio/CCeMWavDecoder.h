@@ -38,6 +38,9 @@ public:
 private:
     bool ReadExact(void* to, DWORD count);
     bool Skip(uint32_t count);
+    uint64_t Tell();
+    // Reads the next chunk header; `padded`: a pad byte was skipped before it.
+    bool NextChunk(BYTE h[8], bool padded);
 
     CCeAudioFileInfo m_info;
     HANDLE m_hFile;

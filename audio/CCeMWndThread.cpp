@@ -14,6 +14,12 @@ CCeMWndThread::CCeMWndThread()
 
 CCeMWndThread::~CCeMWndThread()
 {
+    // The thread runs on this object: it ends before the memory goes.
+    if (m_hThread) {
+        m_hOwner = nullptr;
+        const UINT end = WM_USER + 1;
+        PostAndJoin(&end, 1);
+    }
     if (m_hThread)
         CloseHandle(m_hThread);
     if (m_hQueueReady)
@@ -116,16 +122,39 @@ int CCeMWndThread::CreateThread(HINSTANCE instance, UINT notifyId, HWND owner)
 
 int CCeMWndThread::DestroyThread()
 {
-    if (!m_hWnd)
+    if (!m_hThread)
         return 0;
     m_hOwner = nullptr;
-    for (int attempt = 0; attempt < kPostAttempts; ++attempt) {
-        if (PostThreadMessageW(m_threadId, WM_USER + 1, 0, 0))
-            return 1;
-        Sleep(kPostRetryMs);
-    }
-    PostQuitMessage(0);
+    const UINT end = WM_USER + 1;
+    PostAndJoin(&end, 1);
     return 1;
+}
+
+bool CCeMWndThread::PostAndJoin(const UINT* messages, int count)
+{
+    if (!m_hThread)
+        return true;
+    int attempts = 0;
+    bool posted = false;
+    for (;;) {
+        if (!posted) {
+            posted = true;
+            for (int i = 0; i < count && posted; ++i)
+                posted = PostThreadMessageW(m_threadId, messages[i], 0, 0) != 0;
+            // A queue that keeps refusing: the caller's own loop is told to end,
+            // but this object still waits for its thread.
+            if (!posted && ++attempts == kPostAttempts)
+                PostQuitMessage(0);
+        }
+        if (GetCurrentThreadId() == m_threadId)
+            return false;  // called on the thread itself: it ends when this returns
+        if (WaitForThreadEnd(posted ? INFINITE : kPostRetryMs)) {
+            ForgetThread();
+            return true;
+        }
+        if (posted)
+            return false;  // the wait itself failed
+    }
 }
 
 DWORD CCeMWndThread::GetThreadID()
@@ -150,9 +179,11 @@ bool CCeMWndThread::WaitForThreadEnd(DWORD timeoutMs)
     const DWORD start = GetTickCount();
     for (;;) {
         const DWORD spent = GetTickCount() - start;
-        if (spent >= timeoutMs)
+        if (timeoutMs != INFINITE && spent >= timeoutMs)
             return false;
-        const DWORD r = MsgWaitForMultipleObjects(1, &m_hThread, FALSE, timeoutMs - spent, QS_SENDMESSAGE);
+        const DWORD r = MsgWaitForMultipleObjects(1, &m_hThread, FALSE,
+                                                  timeoutMs == INFINITE ? INFINITE : timeoutMs - spent,
+                                                  QS_SENDMESSAGE);
         if (r == WAIT_OBJECT_0)
             return true;
         if (r != WAIT_OBJECT_0 + 1)

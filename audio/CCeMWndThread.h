@@ -37,6 +37,10 @@ protected:
     bool WaitForThreadEnd(DWORD timeoutMs);
     // After the thread has ended: drops its handle, so a new one may be started.
     void ForgetThread();
+    // Posts the messages to the thread (again every 200 ms while its queue
+    // refuses them) and waits, however long, until it has ended, serving
+    // messages sent to this thread meanwhile. True once it has ended.
+    bool PostAndJoin(const UINT* messages, int count);
 
     HWND m_hWnd;
     HINSTANCE m_hInstance;

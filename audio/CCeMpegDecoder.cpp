@@ -1,6 +1,7 @@
 #include "audio/CCeMpegDecoder.h"
 
 #include "audio/MpegDither.h"
+#include "audio/MpegTags.h"
 
 #include <cstring>
 
@@ -62,6 +63,40 @@ DWORD ReadInto(HANDLE file, unsigned char* to, DWORD room)
     return got;
 }
 
+// Before the first frame only this much that is not sound is searched: a file
+// of something else named .mp3 is refused quickly instead of read to its end.
+const DWORD kScanLimit = 1u << 20;
+// While playing, a call crosses at most this many buffer loads without sound
+// before it returns, so the player thread can take its messages in between.
+const int kJunkRefills = 2;
+// No MPEG audio frame is shorter: a frame count beyond size / this is false.
+const DWORD kMinFrameBytes = 24;
+
+// timer *= n for any 32-bit count (libmad multiplies by a signed long).
+void MultiplyTimer(mad_timer_t& t, uint32_t n)
+{
+    if (n <= 0x7FFFFFFFu) {
+        mad_timer_multiply(&t, long(n));
+        return;
+    }
+    mad_timer_t half = t;
+    mad_timer_multiply(&half, long(n / 2));
+    mad_timer_t odd = (n & 1) ? t : mad_timer_zero;
+    t = half;
+    mad_timer_add(&t, half);
+    mad_timer_add(&t, odd);
+}
+
+bool SameFormatHeaders(const mad_header& a, const mad_header& b)
+{
+    return a.samplerate == b.samplerate && (a.mode == MAD_MODE_SINGLE_CHANNEL) == (b.mode == MAD_MODE_SINGLE_CHANNEL);
+}
+
+bool SameFormat(const mad_header& h, const CCeAudioFileInfo& info)
+{
+    return int(h.samplerate) == info.nSampleRate && (h.mode != MAD_MODE_SINGLE_CHANNEL) == (info.bStereo != 0);
+}
+
 }  // namespace
 
 CCeMpegDecoder::CCeMpegDecoder() : m_hFile(INVALID_HANDLE_VALUE), m_madReady(false)
@@ -86,6 +121,10 @@ void CCeMpegDecoder::ResetState()
     m_info.Init();
     m_inputLength = 0;
     m_atEnd = false;
+    m_tagEnd = m_xingPos = m_audioStart = m_audioEnd = m_tailTags = m_readPos = 0;
+    m_otherFormat = false;
+    m_formatChanged = false;
+    m_ended = false;
 }
 
 int CCeMpegDecoder::Initialize()
@@ -114,6 +153,67 @@ void CCeMpegDecoder::CloseFile()
     Uninitialize();
 }
 
+int CCeMpegDecoder::bFormatChanged()
+{
+    return m_formatChanged ? 1 : 0;
+}
+
+bool CCeMpegDecoder::ReadAt(DWORD offset, unsigned char* to, DWORD count)
+{
+    if (SetFilePointer(m_hFile, LONG(offset), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
+        return false;
+    DWORD got = 0;
+    return ReadFile(m_hFile, to, count, &got, nullptr) && got == count;
+}
+
+DWORD CCeMpegDecoder::AudioBytes() const
+{
+    return m_audioEnd > m_audioStart ? m_audioEnd - m_audioStart : 0;
+}
+
+void CCeMpegDecoder::FindTags()
+{
+    // ID3v2 tags in front, possibly several; one that claims more than the file
+    // holds is damaged and not trusted, and the scan starts where it stood.
+    m_tagEnd = 0;
+    unsigned char h[32];
+    while (m_tagEnd < m_fileSize && m_fileSize - m_tagEnd >= 10 && ReadAt(m_tagEnd, h, 10)) {
+        const uint32_t size = MeloxId3v2Size(h);
+        if (size == 0 || size > m_fileSize - m_tagEnd)
+            break;
+        m_tagEnd += size;
+    }
+    // At the end: ID3v1, APEv2 and appended ID3v2, in any order.
+    DWORD end = m_fileSize;
+    for (bool more = true; more;) {
+        more = false;
+        const DWORD room = end - m_tagEnd;
+        if (room >= 128 && ReadAt(end - 128, h, 3) && MeloxIsId3v1(h)) {
+            end -= 128;
+            more = true;
+            continue;
+        }
+        if (room >= 32 && ReadAt(end - 32, h, 32)) {
+            const uint32_t size = MeloxApeFooterSize(h);
+            if (size && size <= room) {
+                end -= size;
+                more = true;
+                continue;
+            }
+        }
+        if (room >= 20 && ReadAt(end - 10, h, 10)) {
+            const uint32_t size = MeloxId3v2FooterSize(h);
+            if (size && size <= room) {
+                end -= size;
+                more = true;
+            }
+        }
+    }
+    m_audioEnd = end;
+    m_tailTags = m_fileSize - end;
+}
+
 bool CCeMpegDecoder::ScanHeader(mad_header& header)
 {
     // A separate buffer and libmad state: the decoder proper starts fresh afterwards.
@@ -123,34 +223,61 @@ bool CCeMpegDecoder::ScanHeader(mad_header& header)
     mad_frame frame;
     mad_stream_init(&stream);
     mad_frame_init(&frame);
+    DWORD base = m_tagEnd;  // file offset of buf[0]
     DWORD have = 0;
     int decoded = 0;
     bool found = false;
     bool atEnd = false;
+    bool xing = false;
+    SetFilePointer(m_hFile, LONG(base), nullptr, FILE_BEGIN);
     for (;;) {
-        const DWORD got = ReadInto(m_hFile, buf + have, kScanSize - have);
+        DWORD room = kScanSize - have;
+        if (room > m_audioEnd - (base + have))
+            room = m_audioEnd - (base + have);
+        const DWORD got = room ? ReadInto(m_hFile, buf + have, room) : 0;
         if (got == 0 && (atEnd || have == 0))
             break;
         have += got;
         std::memset(buf + have, 0, MAD_BUFFER_GUARD);
-        // At the end of the file the last frame needs the guard bytes behind it.
+        // At the end of the audio the last frame needs the guard bytes behind it.
         atEnd = got == 0;
         mad_stream_buffer(&stream, buf, have + (atEnd ? MAD_BUFFER_GUARD : 0));
         for (;;) {
+            if (mad_header_decode(&frame.header, &stream) != 0) {
+                if (MAD_RECOVERABLE(stream.error))
+                    continue;
+                break;
+            }
+            const DWORD at = base + DWORD(stream.this_frame - buf);
+            const DWORD next = base + DWORD(stream.next_frame - buf);
+            if (decoded == 0 && !xing &&
+                MeloxFindXing(m_xing, frame.header, stream.this_frame, size_t(stream.next_frame - stream.this_frame))) {
+                // The tag frame: it describes the stream but holds no sound.
+                xing = true;
+                header = frame.header;
+                m_xingPos = at;
+                m_audioStart = next;
+                frame.header.flags &= ~MAD_FLAG_INCOMPLETE;
+                continue;
+            }
             if (mad_frame_decode(&frame, &stream) != 0) {
                 if (MAD_RECOVERABLE(stream.error))
                     continue;
                 break;
             }
             ++decoded;
-            if (decoded == 1) {
-                header = frame.header;
-                if (MeloxParseXing(m_xing, stream.anc_ptr, stream.anc_bitlen)) {
-                    found = true;
-                    break;
+            if (xing) {
+                // A tag of another format than the sound is not this stream's.
+                if (!SameFormatHeaders(header, frame.header)) {
+                    m_xing.flags = 0;
+                    m_audioStart = m_tagEnd;
                 }
-            } else {
                 header = frame.header;
+                found = true;
+                break;
+            }
+            header = frame.header;
+            if (decoded == 2) {
                 found = true;
                 break;
             }
@@ -161,17 +288,20 @@ bool CCeMpegDecoder::ScanHeader(mad_header& header)
             found = true;
             break;
         }
-        if (stream.error != MAD_ERROR_BUFLEN)
-            break;
-        if (atEnd)
+        if (stream.error != MAD_ERROR_BUFLEN || atEnd)
             break;
         // Keep the bytes not yet decoded and read on.
         const unsigned char* from = stream.next_frame ? stream.next_frame : buf;
+        base += DWORD(from - buf);
         have = DWORD(buf + have - from);
         std::memmove(buf, from, have);
         if (have >= kScanSize)  // a whole buffer without a frame start: give up
             break;
+        if (base - m_tagEnd > kScanLimit)  // this is no MPEG audio
+            break;
     }
+    if (!xing)
+        m_audioStart = m_tagEnd;
     mad_frame_finish(&frame);
     mad_stream_finish(&stream);
     return found;
@@ -192,26 +322,32 @@ int CCeMpegDecoder::OpenFile(const wchar_t* path)
     mad_synth_init(&m_synth);
     m_madReady = true;
 
+    m_fileSize = GetFileSize(m_hFile, nullptr);
+    if (m_fileSize == INVALID_FILE_SIZE)
+        m_fileSize = 0;
+    FindTags();
     mad_header header;
     mad_header_init(&header);
     if (!ScanHeader(header)) {
         Uninitialize();
         return 0;
     }
-    SetFilePointer(m_hFile, 0, nullptr, FILE_BEGIN);
-    m_fileSize = GetFileSize(m_hFile, nullptr);
-    if (m_fileSize == INVALID_FILE_SIZE)
-        m_fileSize = 0;
+    m_readPos = m_audioStart;
+    SetFilePointer(m_hFile, LONG(m_readPos), nullptr, FILE_BEGIN);
     m_synth.pcm.length = 0;
     m_position = 0;
     m_played = mad_timer_zero;
 
+    // A frame count the audio bytes cannot hold is false (and would overflow).
+    if ((m_xing.flags & MeloxXing::kFrames) &&
+        (m_xing.frames == 0 || m_xing.frames > (m_audioEnd - m_xingPos) / kMinFrameBytes))
+        m_xing.flags &= ~MeloxXing::kFrames;
     if (m_xing.flags & MeloxXing::kFrames) {
         m_duration = header.duration;
-        mad_timer_multiply(&m_duration, m_xing.frames);
+        MultiplyTimer(m_duration, m_xing.frames);
     } else if (header.bitrate >= 8) {
         mad_timer_set(&m_duration, 0, 8, header.bitrate);  // one byte's time
-        mad_timer_multiply(&m_duration, m_fileSize);
+        MultiplyTimer(m_duration, AudioBytes());
     } else {
         m_duration = mad_timer_zero;  // free format: unknown until played
     }
@@ -235,10 +371,13 @@ int CCeMpegDecoder::GetFileInfo(CCeAudioFileInfo* info)
         mad_timer_t estimate = mad_timer_zero;
         if (average > 0) {
             mad_timer_set(&estimate, 0, 1, average * 125);
+            // The file may still be growing (a tone being copied in).
             const DWORD size = GetFileSize(m_hFile, nullptr);
-            if (size != INVALID_FILE_SIZE)
+            if (size != INVALID_FILE_SIZE && size > m_fileSize) {
+                m_audioEnd += size - m_fileSize;
                 m_fileSize = size;
-            mad_timer_multiply(&estimate, m_fileSize);
+            }
+            MultiplyTimer(estimate, AudioBytes());
         }
         if (mad_timer_compare(m_played, estimate) > 0)
             estimate = m_played;
@@ -261,8 +400,12 @@ bool CCeMpegDecoder::Refill()
         std::memmove(m_input, m_stream.next_frame, keep);
     }
     DWORD got = 0;
-    if (keep < kInputSize)
-        got = ReadInto(m_hFile, m_input + keep, kInputSize - keep);
+    DWORD room = kInputSize - keep;
+    if (room > m_audioEnd - m_readPos)
+        room = m_audioEnd > m_readPos ? m_audioEnd - m_readPos : 0;
+    if (keep < kInputSize && room > 0)
+        got = ReadInto(m_hFile, m_input + keep, room);
+    m_readPos += got;
     if (got == 0) {
         // libmad needs some bytes past a frame to finish it: give the last frame
         // its guard once, then the data ends.
@@ -277,13 +420,59 @@ bool CCeMpegDecoder::Refill()
     return true;
 }
 
+int CCeMpegDecoder::DecodeNext()
+{
+    int refills = 0;
+    for (;;) {
+        if (mad_header_decode(&m_frame.header, &m_stream) != 0) {
+            if (MAD_RECOVERABLE(m_stream.error)) {
+                m_otherFormat = false;  // frames apart are not "in a row"
+                continue;
+            }
+            if (refills >= kJunkRefills)
+                return -1;
+            if (!Refill())
+                return 0;
+            ++refills;
+            continue;
+        }
+        const unsigned char* frame = m_stream.this_frame;
+        const size_t length = size_t(m_stream.next_frame - m_stream.this_frame);
+        MeloxXing tag;
+        bool skip = MeloxFindXing(tag, m_frame.header, frame, length);  // a joined stream's tag frame
+        if (!skip && !SameFormat(m_frame.header, m_info)) {
+            // Two frames in a row of another format: the stream has changed
+            // (joined files); one alone is taken for damage and dropped.
+            if (m_otherFormat) {
+                m_formatChanged = true;
+                return 0;
+            }
+            m_otherFormat = true;
+            skip = true;
+        }
+        if (skip) {
+            m_frame.header.flags &= ~MAD_FLAG_INCOMPLETE;
+            continue;
+        }
+        if (mad_frame_decode(&m_frame, &m_stream) != 0) {
+            if (MAD_RECOVERABLE(m_stream.error))
+                continue;
+            if (!Refill())
+                return 0;
+            continue;
+        }
+        m_otherFormat = false;
+        return 1;
+    }
+}
+
 int CCeMpegDecoder::GetPCMBlock(BYTE* buffer, DWORD* length)
 {
     if (!length)
         return 0;
     const DWORD room = *length;
     *length = 0;
-    if (m_hFile == INVALID_HANDLE_VALUE || !buffer)
+    if (m_hFile == INVALID_HANDLE_VALUE || !buffer || m_ended)
         return 0;
     const bool stereoOut = m_info.bStereo != 0;
     DWORD wanted = room / 2 / (stereoOut ? 2 : 1);
@@ -305,16 +494,16 @@ int CCeMpegDecoder::GetPCMBlock(BYTE* buffer, DWORD* length)
             if (wanted == 0)
                 break;
         }
-        for (;;) {
-            if (mad_frame_decode(&m_frame, &m_stream) == 0)
-                break;
-            if (MAD_RECOVERABLE(m_stream.error))
-                continue;
-            if (!Refill()) {
-                // The end of the data: what was converted in this call is still sound.
-                *length = DWORD(out - buffer);
-                return 0;
-            }
+        const int next = DecodeNext();
+        if (next < 0)
+            break;  // more later: what was converted so far goes out now
+        if (next == 0) {
+            // The end of the data: what was converted in this call is still
+            // sound, and nothing comes after it (libmad, asked again, might
+            // still find a frame in the last bytes it was given).
+            m_ended = true;
+            *length = DWORD(out - buffer);
+            return 0;
         }
         m_bitrateSum += m_frame.header.bitrate / 1000;
         ++m_bitrateCount;
@@ -337,19 +526,33 @@ int CCeMpegDecoder::Seek(int numerator, int denominator)
     const double ms = double(Millis(m_duration)) * f;
     mad_timer_set(&m_played, 0, (unsigned long)ms, 1000);
 
+    // Offsets within the audio: the table counts from the tag frame.
+    DWORD offset;
     if (m_xing.flags & MeloxXing::kToc) {
         const double p = f * 100.0;
         const int i = int(p);
         const double a = i < 100 ? m_xing.toc[i] : 256.0;
         const double b = i < 99 ? m_xing.toc[i + 1] : 256.0;
         f = (a + (b - a) * (p - i)) / 256.0;
+        offset = m_xingPos + DWORD(double(m_audioEnd - m_xingPos) * f);
+        if (offset < m_audioStart)
+            offset = m_audioStart;
+    } else {
+        offset = m_audioStart + DWORD(double(AudioBytes()) * f);
     }
-    const DWORD offset = DWORD(double(m_fileSize) * f);
+    if (offset > m_audioEnd)
+        offset = m_audioEnd;
     bool ok = SetFilePointer(m_hFile, LONG(offset), nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
-    DWORD got = ok ? ReadInto(m_hFile, m_input, kInputSize) : 0;
-    ok = ok && got > 0;
+    m_readPos = offset;
+    DWORD room = m_audioEnd - offset < DWORD(kInputSize) ? m_audioEnd - offset : DWORD(kInputSize);
+    DWORD got = ok && room ? ReadInto(m_hFile, m_input, room) : 0;
+    ok = ok && (got > 0 || room == 0);
+    m_readPos += got;
     m_inputLength = got;
     m_atEnd = false;
+    m_otherFormat = false;
+    m_formatChanged = false;
+    m_ended = false;
     mad_stream_buffer(&m_stream, m_input, m_inputLength);
     // The bit reservoir before the new place belongs to other frames.
     m_stream.md_len = 0;

@@ -22,12 +22,22 @@ public:
     int GetCurrentPos_secs() override;
     // The same in milliseconds, for a finer position display.
     long GetCurrentPos_ms();
+    // 1 when the data ended because the stream changed its sample rate or
+    // channel count (joined files): playing stops at the change.
+    int bFormatChanged();
 
 private:
+    // Where the sound lies in the file, between the tags.
+    void FindTags();
     bool ScanHeader(mad_header& header);
     // Keeps the undecoded tail, tops the input buffer up from the file and hands
-    // it to the stream; false at the end of the file.
+    // it to the stream; false at the end of the audio.
     bool Refill();
+    // Decodes the next frame to be played: 1 decoded, 0 the data ends, -1 a long
+    // stretch without sound was crossed and the caller should come back.
+    int DecodeNext();
+    bool ReadAt(DWORD offset, unsigned char* to, DWORD count);
+    DWORD AudioBytes() const;
     void ResetState();
 
     HANDLE m_hFile;
@@ -46,4 +56,15 @@ private:
     unsigned char m_input[kInputSize + MAD_BUFFER_GUARD];
     DWORD m_inputLength;
     bool m_atEnd;
+    // File offsets: the end of the leading tags, the Xing frame (when there is
+    // one), the first byte to decode, the end of the audio (before trailing tags).
+    DWORD m_tagEnd;
+    DWORD m_xingPos;
+    DWORD m_audioStart;
+    DWORD m_audioEnd;
+    DWORD m_tailTags;  // bytes of tags after the audio
+    DWORD m_readPos;   // next file offset the input buffer reads from
+    bool m_otherFormat;  // the last frame seen had another format
+    bool m_formatChanged;
+    bool m_ended;  // GetPCMBlock has reported the end
 };

@@ -3,8 +3,6 @@
 #include <cwchar>
 
 namespace {
-const DWORD kEndWaitMs = 5000;
-
 bool EndsWith(const wchar_t* path, const wchar_t* ext)
 {
     const size_t n = wcslen(path);
@@ -63,7 +61,7 @@ int CCeMpegThread::Pause()
 
 int CCeMpegThread::Seek(int numerator, int denominator)
 {
-    if (numerator < 0 || numerator > 0xFFFF || denominator < 0 || denominator > 0xFFFF)
+    if (numerator < 0 || numerator > 0xFFFF || denominator < 1 || denominator > 0xFFFF)
         return 0;
     return Post(kMsgSeek, (WPARAM(numerator) << 16) | WPARAM(denominator));
 }
@@ -139,6 +137,9 @@ int CCeMpegThread::OnOpenFile(const wchar_t* path)
         SendNotifyCode(kNotifyOpenFailed);
         return 0;
     }
+    // Examining a file may read far into it: never at the priority that
+    // protects running output from the user interface.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
     // A new open replaces whatever was playing: detach and close the old file first.
     if (CCeMDecoder* old = m_waveOut.GetAppropriateDecoder()) {
         m_waveOut.SetDecoder(nullptr);
@@ -196,9 +197,22 @@ void CCeMpegThread::RefillAndSoundOut()
 {
     if (!m_waveOut.IsWaveOutActive())
         return;
-    if (m_waveOut.GetAppropriateDecoder()) {
+    if (CCeMDecoder* decoder = m_waveOut.GetAppropriateDecoder()) {
         m_waveOut.RefillBuffers();
         SendNotifyCode(kNotifyRefilled);
+        if (!m_waveOut.GetAppropriateDecoder() && decoder == &m_mpeg && m_mpeg.bFormatChanged())
+            SendNotifyCode(kNotifyFormatChanged);
+        if (m_waveOut.GetAppropriateDecoder() && m_waveOut.IsOutputComplete()) {
+            // The decoder is crossing a long stretch without sound and nothing is
+            // queued, so no buffer will come back to drive the next refill. Come
+            // back through the queue, where commands get their turn, and at
+            // normal priority: there is no output to protect.
+            SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+            PostThreadMessageW(GetCurrentThreadId(), MM_WOM_DONE, 0, 0);
+            return;
+        }
+        if (m_state == kPlaying || m_state == kSought)
+            SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     }
     if (m_waveOut.bBePlaying())
         return;
@@ -232,9 +246,13 @@ int CCeMpegThread::OnSeek(int numerator, int denominator)
 {
     if (!m_waveOut.IsWaveOutActive())
         return 0;
+    // Only a seek that happened throws the queued sound away: a decoder that
+    // cannot seek (WAV), a fraction without a denominator or a file that has
+    // already been read to its end keep playing as they were.
+    CCeMDecoder* decoder = m_waveOut.GetAppropriateDecoder();
+    if (!decoder || !decoder->Seek(numerator, denominator))
+        return 0;
     m_waveOut.Flush(0);
-    if (CCeMDecoder* decoder = m_waveOut.GetAppropriateDecoder())
-        decoder->Seek(numerator, denominator);
     m_state = kSought;
     SendNotifyCode(kNotifySought);
     return 1;
@@ -244,25 +262,11 @@ int CCeMpegThread::DestroyThread()
 {
     if (!m_hThread)
         return 0;
-    if (WaitForSingleObject(m_hThread, 0) == WAIT_OBJECT_0) {
-        // The loop has already ended (its window went with the owner's).
-        ForgetThread();
-        m_state = kStopped;
-        return 1;
-    }
     // Stop and end on the player's own thread (its open message cannot end the
-    // loop), then wait, so the object may be deleted afterwards.
+    // loop), then wait until it has ended, so the object may be deleted afterwards.
     m_hOwner = nullptr;
-    bool posted = false;
-    for (int attempt = 0; attempt < 6 && !posted; ++attempt) {
-        posted = Post(kMsgStop) && PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
-        if (!posted)
-            Sleep(200);
-    }
-    if (posted && WaitForThreadEnd(kEndWaitMs)) {
-        ForgetThread();
-        m_state = kStopped;
-        return 1;
-    }
-    return posted ? 1 : 0;
+    const UINT end[] = {kMsgStop, WM_QUIT};
+    PostAndJoin(end, 2);
+    m_state = kStopped;
+    return 1;
 }

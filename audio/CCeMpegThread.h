@@ -25,6 +25,9 @@ public:
         kNotifySought = 206,
         kNotifyRefilled = 207,
         kNotifyFinished = 208,
+        // The stream changed its sample rate or channel count part way (joined
+        // files): the sound before the change plays out, then 208 follows.
+        kNotifyFormatChanged = 209,
     };
     enum State { kStopped = 0, kOpened = 1, kPlaying = 2, kPaused = 3, kSought = 4 };
 

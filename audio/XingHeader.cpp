@@ -1,5 +1,7 @@
 #include "audio/XingHeader.h"
 
+#include <initializer_list>
+
 namespace {
 uint32_t Tag(char a, char b, char c, char d)
 {
@@ -45,4 +47,29 @@ bool MeloxParseXing(MeloxXing& xing, mad_bitptr ptr, unsigned int bitlen)
     }
     xing.flags = flags & (MeloxXing::kFrames | MeloxXing::kBytes | MeloxXing::kToc | MeloxXing::kScale);
     return true;
+}
+
+bool MeloxFindXing(MeloxXing& xing, const mad_header& header, const unsigned char* frame, size_t length)
+{
+    xing.flags = 0;
+    if (header.layer != MAD_LAYER_III || !frame)
+        return false;
+    const bool mono = header.mode == MAD_MODE_SINGLE_CHANNEL;
+    size_t sideInfo;
+    if (header.flags & MAD_FLAG_LSF_EXT)
+        sideInfo = mono ? 9 : 17;
+    else
+        sideInfo = mono ? 17 : 32;
+    // After the CRC word where the frame has one; encoders also write it there
+    // as if the frame had none.
+    const bool crc = (header.flags & MAD_FLAG_PROTECTION) != 0;
+    for (size_t at : {4 + (crc ? 2 : 0) + sideInfo, 4 + sideInfo}) {
+        if (length < at + 8)
+            continue;
+        mad_bitptr ptr;
+        mad_bit_init(&ptr, frame + at);
+        if (MeloxParseXing(xing, ptr, unsigned((length - at) * 8)))
+            return true;
+    }
+    return false;
 }

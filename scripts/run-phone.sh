@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the phone: installs what is missing, builds, prepares the phone's own
 # Wine prefix, plugs the simulated module in (device manager and module
-# simulator) and starts the phone in a 240 x 320 handheld screen on your
-# display. In a terminal, the simulator's console then reads your commands
+# simulator) and starts the handheld's shell (its taskbar along the top, with
+# the taskbar agent as the start-up folder would start it) and the phone in a
+# 240 x 320 handheld screen on your display. In a terminal, the simulator's console then reads your commands
 # ("help"; "ring 0101234567" makes the phone ring; "quit" ends everything).
 # Without a display it starts a virtual one, saves a screenshot of the
 # handheld's screen and stops (ZEN_KEEP_RUNNING=1 keeps it running).
@@ -16,7 +17,7 @@ export WINEPREFIX="$build_dir/phone-prefix"
 "$ZEN_ROOT/scripts/setup-prefix.sh" "$WINEPREFIX"
 
 bin="$build_dir/bin"
-for f in Zentrika.exe zensim.exe devmgr.exe Serial.dll wait-window.exe; do
+for f in Zentrika.exe zensim.exe devmgr.exe Serial.dll wait-window.exe zenshell.exe ZentAgent.exe; do
     [ -f "$bin/$f" ] || die "$f was not built"
 done
 
@@ -40,7 +41,14 @@ trap cleanup EXIT
 "$WINESERVER" -k >/dev/null 2>&1 || true
 "$WINESERVER" -w >/dev/null 2>&1 || true
 
-# The prefix puts every window on its 240 x 320 virtual desktop.
+# The prefix puts every window on its 240 x 320 virtual desktop. The shell's
+# taskbar comes first, as on the handheld, then the agent and the phone.
+note "starting the shell's taskbar on $DISPLAY"
+wine_env "$WINE64" "$bin/zenshell.exe" </dev/null >"$build_dir/shell.log" 2>&1 &
+if ! wine_env "$WINE64" "$bin/wait-window.exe" "HHTaskBar" "" 20000 </dev/null >/dev/null 2>&1; then
+    die "the shell's taskbar did not appear (see $build_dir/shell.log)"
+fi
+wine_env "$WINE64" "$bin/ZentAgent.exe" </dev/null >"$build_dir/agent.log" 2>&1 &
 note "starting the phone on $DISPLAY"
 wine_env "$WINE64" "$bin/Zentrika.exe" </dev/null \
     >"$build_dir/phone.log" 2>&1 &

@@ -10,6 +10,7 @@ CCeDataManager::CCeDataManager()
       m_pRingPlayer(nullptr) {
     m_szInstallDir[0] = 0;
     memset(&m_Settings, 0, sizeof m_Settings);
+    memset(&m_Call, 0, sizeof m_Call);
 }
 
 CCeDataManager::~CCeDataManager() = default;

@@ -4,6 +4,7 @@
 // publishes its address in g_pDataManager and then loads the settings.
 #include <windows.h>
 
+#include "modem/CCeMModem.h"
 #include "stores/CCeCallListDB.h"
 #include "stores/CCeCategoriesDB.h"
 #include "stores/CCeCategoryBellDB.h"
@@ -17,6 +18,18 @@
 #include "stores/SettingsBlock.h"
 
 class CCeMpegThread;
+
+// The phone core's record of the call in progress; the reset-call operation
+// clears it.
+struct CallRecord {
+    LONG nLastState;        // call state whose transition ran last
+    LONG nDirection;        // 0 none, 1 outgoing, 2 incoming
+    LONG nBookedDirection;  // taken when a call starts, read when it ends
+    char szNumber[64];      // number of the current call, code page 949
+    WCHAR szName[64];       // phonebook name of that number, or empty
+    LONG bRejected;         // the ringing call was rejected
+    LONG bSendingMessage;   // a text message is being sent
+};
 
 class CCeDataManager {
 public:
@@ -43,10 +56,11 @@ public:
     WCHAR m_szInstallDir[MAX_PATH];
     SettingsBlock m_Settings;
 
-    // Objects of the phone core follow (module audio control, the modem
-    // link and the call record belong here once they exist). The ring-tone
-    // player is created by the main window; the manager only points at it.
+    // Objects of the phone core follow. The ring-tone player is created by
+    // the main window; the manager only points at it.
     CCeMpegThread* m_pRingPlayer;
+    CCeMModem m_Modem;
+    CallRecord m_Call;
 
     // Sets the installation folder (cut to fit MAX_PATH characters).
     void SetInstallDir(LPCWSTR folder);

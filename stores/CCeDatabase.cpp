@@ -67,8 +67,9 @@ int CCeDatabase::OpenDefaultWith(LPCWSTR name, LPCWSTR ownName, CEPROPID sortPro
     // Open returns 0 for a handle that is already open too; that is no
     // reason to create anything.
     if (m_hDatabase != INVALID_HANDLE_VALUE) return 0;
-    int created = Create(use);
-    if (created != 1) return created;
+    // A failed create may mean another program made the database a moment
+    // ago: opening it is then what the caller wanted.
+    Create(use);
     return Open(use, sortPropertyId, nullptr);
 }
 

@@ -34,11 +34,6 @@ bool MatchesForm(LPCWSTR listed, const std::wstring& wanted) {
     return at == wanted.size();
 }
 
-bool HasDialChar(LPCWSTR number) {
-    WCHAR first[2];
-    return KeepDialChars(number, first, 2) > 0;
-}
-
 }  // namespace
 
 CCeDenyCallDB::CCeDenyCallDB() : m_Props{}, m_Buffer{nullptr, 0, 0}, m_pCurrent(nullptr) {}
@@ -88,7 +83,6 @@ int CCeDenyCallDB::Load() {
 }
 
 int CCeDenyCallDB::Add(LPCWSTR name, LPCWSTR number) {
-    // An entry without digits would match every caller who sent no number.
     if (!HasDialChar(number) || wcslen(number) >= kNumberChars) return 0;
     m_List.ResetCursor();
     while (auto* item = static_cast<DenyItem*>(m_List.Next()))

@@ -32,6 +32,20 @@ void CCeEasyCallDB::FreeItems() {
     m_pCurrent = nullptr;
 }
 
+namespace {
+
+// The slot of a record in the store's layout; false for any other record.
+bool SlotOf(const RecordBuffer& r, int& slot) {
+    const CEPROPVAL* p = PropOf(r, CCeEasyCallDB::kSlotProperty);
+    if (r.wCount != 3 || !p || !TextProp(r, CCeEasyCallDB::kNameProperty) ||
+        !TextProp(r, CCeEasyCallDB::kNumberProperty))
+        return false;
+    slot = p->val.iVal;
+    return true;
+}
+
+}  // namespace
+
 int CCeEasyCallDB::Load() {
     if (!IsOpen()) OpenDefault(nullptr);
     if (!IsOpen()) return 0;
@@ -41,17 +55,15 @@ int CCeEasyCallDB::Load() {
     bool taken[kMaxSlot + 1] = {};
     std::vector<CEOID> dropped;
     while (ReadRecord(&m_Buffer)) {
-        const CEPROPVAL* slot = PropOf(m_Buffer, kSlotProperty);
-        LPCWSTR name = TextProp(m_Buffer, kNameProperty);
-        LPCWSTR number = TextProp(m_Buffer, kNumberProperty);
         // Records in another layout are passed over and kept.
-        if (m_Buffer.wCount == 3 && slot && name && number) {
-            int s = slot->val.iVal;
+        int s = 0;
+        if (SlotOf(m_Buffer, s)) {
             if (s < 0 || s > kMaxSlot || taken[s]) {
                 dropped.push_back(m_Buffer.oid);
             } else {
                 taken[s] = true;
-                m_List.AddTail(new SpeedDialItem{s, SysStringFrom(name), SysStringFrom(number), m_Buffer.oid});
+                m_List.AddTail(new SpeedDialItem{s, SysStringFrom(TextProp(m_Buffer, kNameProperty)),
+                                                 SysStringFrom(TextProp(m_Buffer, kNumberProperty)), m_Buffer.oid});
             }
         }
         FreeRead(m_Buffer);
@@ -64,6 +76,18 @@ int CCeEasyCallDB::Load() {
     return 1;
 }
 
+std::vector<CEOID> CCeEasyCallDB::RecordsOfSlot(int slot) {
+    std::vector<CEOID> holders;
+    SeekFirst();
+    while (ReadRecord(&m_Buffer)) {
+        int s = 0;
+        if (SlotOf(m_Buffer, s) && s == slot) holders.push_back(m_Buffer.oid);
+        FreeRead(m_Buffer);
+    }
+    FreeRead(m_Buffer);
+    return holders;
+}
+
 int CCeEasyCallDB::WriteItem(SpeedDialItem* item) {
     m_Props[0] = {};
     m_Props[0].propid = kSlotProperty;
@@ -74,7 +98,7 @@ int CCeEasyCallDB::WriteItem(SpeedDialItem* item) {
     m_Props[2] = {};
     m_Props[2].propid = kNumberProperty;
     m_Props[2].val.lpwstr = item->pszNumber;
-    m_Buffer = {m_Props, 3, 0};
+    m_Buffer = {m_Props, 3, item->oid};
     int written = WriteRecord(&m_Buffer);
     m_Buffer.pProps = nullptr;
     if (written) item->oid = m_Buffer.oid;
@@ -82,11 +106,8 @@ int CCeEasyCallDB::WriteItem(SpeedDialItem* item) {
 }
 
 int CCeEasyCallDB::Set(LPCWSTR name, LPCWSTR number, int slot) {
-    WCHAR first[2];
-    if (slot < 0 || slot > kMaxSlot || KeepDialChars(number, first, 2) == 0 || wcslen(number) >= kNumberChars)
-        return 0;
-    // An unloaded cache would miss the slot's entry and leave two records
-    // for it, of which the older one wins at the next load.
+    if (slot < 0 || slot > kMaxSlot || !HasDialChar(number) || wcslen(number) >= kNumberChars) return 0;
+    // An unloaded cache would miss the slot's entry.
     if (!m_bLoaded && !Load()) return 0;
     int position = 0;
     SpeedDialItem* found = nullptr;
@@ -98,16 +119,21 @@ int CCeEasyCallDB::Set(LPCWSTR name, LPCWSTR number, int slot) {
     }
     if (!IsOpen()) OpenDefault(nullptr);
     if (!IsOpen()) return 0;
-    // The new record is written before the old one goes, so a failed write
-    // leaves the slot as it was.
-    SpeedDialItem* item = new SpeedDialItem{slot, SysStringFrom(name ? name : L""), SysStringFrom(number), 0};
+    // The database, not the cache, says which records hold the slot: another
+    // program may have changed it since the load. The first of them is the
+    // one a load keeps, so it is rewritten in place: one write, after which
+    // the slot holds the new entry, or the old one whole when it failed.
+    const std::vector<CEOID> holders = RecordsOfSlot(slot);
+    SpeedDialItem* item =
+        new SpeedDialItem{slot, SysStringFrom(name ? name : L""), SysStringFrom(number), holders.empty() ? 0 : holders[0]};
     if (!WriteItem(item)) {
         FreeItem(item);
         Close();
         return 0;
     }
+    // Later records of the slot would lose to this one at every load.
+    for (size_t i = 1; i < holders.size(); ++i) DeleteRecord(holders[i]);
     if (found) {
-        DeleteRecord(found->oid);
         SysStringRelease(found->pszName);
         SysStringRelease(found->pszNumber);
         found->pszName = item->pszName;

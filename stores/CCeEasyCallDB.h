@@ -2,6 +2,7 @@
 // Speed dial: "Zentrika EASYCALL DB", one name and number per slot 0 to
 // 100, in slot order.
 #include <cstdint>
+#include <vector>
 
 #include "stores/CCeDatabase.h"
 #include "stores/CCePtrList.h"
@@ -48,8 +49,10 @@ public:
 private:
     static void FreeItem(SpeedDialItem* item);
     void FreeItems();
-    // Writes the item as a new record; its id goes into the item.
+    // Writes the item to its record (0: a new one); the id goes into the item.
     int WriteItem(SpeedDialItem* item);
+    // Records in the store's layout that hold the slot, in the open order.
+    std::vector<CEOID> RecordsOfSlot(int slot);
 
     CEPROPVAL m_Props[3];
     RecordBuffer m_Buffer;

@@ -158,7 +158,12 @@ int CCeSmsDB::AddReceived(const ModemSmsRecord* records, int count) {
             ByteToWideText(item->szNumber, wide, 65);
             m_pContacts->NameByNumber(wide, item->szName, nullptr, 65);
         }
-        WriteItem(item);
+        // Only what reached the database is cached: a message kept in memory
+        // alone would be gone at the next start.
+        if (!WriteItem(item)) {
+            FreeItem(item);
+            continue;
+        }
         m_List.AddHead(item);
         ++stored;
     }
@@ -181,8 +186,13 @@ SmsItem* CCeSmsDB::AddSent(LPCWSTR number, LPCWSTR text, LONG state, LPCWSTR nam
     item->nState = state;
     item->nTeleservice = kTeleserviceText;
     CopyTextCut(item->szName, 65, name);
-    WriteItem(item);
+    const int written = WriteItem(item);
     Close();
+    if (!written) {
+        FreeItem(item);
+        Unlock();
+        return nullptr;
+    }
     m_List.AddHead(item);
     Recount();
     Unlock();
@@ -193,11 +203,13 @@ int CCeSmsDB::SetSendResult(SmsItem* item, int success) {
     Lock();
     int changed = 0;
     if (item && item->nState == kSmsSending && EnsureOpen()) {
+        const SmsItem before = *item;
         item->nState = success == 1 ? kSmsSent : kSmsSendFailed;
         TimeStampNow(item->szTime);
-        WriteItem(item);
+        changed = WriteItem(item);
         Close();
-        changed = 1;
+        // The item shows what the database holds.
+        if (!changed) *item = before;
     }
     Unlock();
     return changed;
@@ -208,8 +220,13 @@ int CCeSmsDB::MarkRead(SmsItem* item) {
     int changed = 0;
     if (item && item->nState == kSmsUnread && EnsureOpen()) {
         item->nState = kSmsRead;
-        WriteItem(item);
+        const int written = WriteItem(item);
         Close();
+        if (!written) {
+            item->nState = kSmsUnread;
+            Unlock();
+            return 0;
+        }
         LONG& unread = item->nTeleservice == kTeleservicePaging ? m_nUnreadPaging
                        : item->nTeleservice == kTeleserviceText ? m_nUnreadText
                                                                 : m_nUnreadVoice;

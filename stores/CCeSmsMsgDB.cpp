@@ -58,15 +58,9 @@ int CCeSmsMsgDB::Add(LPCWSTR text) {
 
 int CCeSmsMsgDB::Delete(int index) {
     if (index < 0 || index >= m_List.GetCount()) return 0;
+    // The phrase leaves the cache only when its record left the database.
     auto* item = static_cast<PhraseItem*>(m_List.GetAt(index));
-    if (!IsOpen()) OpenDefault(nullptr);
-    if (IsOpen()) {
-        DeleteRecord(item->oid);
-        Close();
-    }
-    m_List.RemoveAt(index);
-    FreeItem(item);
-    return 1;
+    return DeleteCachedItem(*this, m_List, item, FreeItem);
 }
 
 LPCWSTR CCeSmsMsgDB::Text(int index) const {

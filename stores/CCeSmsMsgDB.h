@@ -26,7 +26,8 @@ public:
     // Writes a new phrase; the cache is left as it is (its window reloads).
     int Add(LPCWSTR text);
     // Removes the phrase at the position with its record; 0 when the index
-    // is not below the count.
+    // is not below the count or the record could not be deleted (the
+    // phrase then stays).
     int Delete(int index);
     // The phrase at the position, or null.
     LPCWSTR Text(int index) const;

@@ -54,6 +54,7 @@ int CCeUserBellDB::Load() {
 }
 
 int CCeUserBellDB::Add(LPCWSTR name, LPCWSTR number, LPCWSTR file) {
+    if (!HasDialChar(number)) return 0;
     if (!IsOpen()) OpenDefault(nullptr);
     if (!IsOpen()) return 0;
     CEPROPVAL v[3] = {};
@@ -72,14 +73,16 @@ int CCeUserBellDB::Add(LPCWSTR name, LPCWSTR number, LPCWSTR file) {
 int CCeUserBellDB::Lookup(LPCWSTR number, LPWSTR nameOut, LPWSTR fileOut, int nameChars, int fileChars) {
     CopyTextCut(nameOut, nameChars, nullptr);
     CopyTextCut(fileOut, fileChars, nullptr);
-    // An unknown caller matches nothing (an empty entry would normalise alike).
-    if (!number || !number[0]) return 0;
+    // A caller without a number matches nothing, and an entry without one
+    // (stored before such entries were refused) matches no caller.
+    if (!HasDialChar(number)) return 0;
     if (!IsOpen()) OpenDefault(nullptr);
     if (!IsOpen()) return 0;
     WCHAR wanted[kNumberChars], stored[kNumberChars];
     NormaliseForMatch(number, wanted, kNumberChars);
     int found = 0;
     ReadShaped(*this, m_Buffer, kShape, 3, [&](const RecordBuffer& r) {
+        if (!HasDialChar(r.pProps[1].val.lpwstr)) return true;
         NormaliseForMatch(r.pProps[1].val.lpwstr, stored, kNumberChars);
         if (wcscmp(wanted, stored) != 0) return true;
         CopyTextCut(nameOut, nameChars, r.pProps[0].val.lpwstr);

@@ -25,7 +25,8 @@ public:
     // 1 after filling the cache, 0 when the database cannot be opened.
     int Load();
     // Writes a new entry (numbers are not checked for duplicates) and
-    // reloads when written; the write result.
+    // reloads when written; the write result. A number without a dial
+    // character is refused (0).
     int Add(LPCWSTR name, LPCWSTR number, LPCWSTR file);
     // 1 with the name and file of the first stored entry whose number
     // matches; else 0 with empty outputs.

@@ -35,6 +35,12 @@ std::wstring Normalised(LPCWSTR number) {
 
 }  // namespace
 
+bool HasDialChar(LPCWSTR number) {
+    for (; number && *number; ++number)
+        if (IsDialChar(*number)) return true;
+    return false;
+}
+
 int KeepDialChars(LPCWSTR in, LPWSTR out, int outChars) { return Keep(in, out, outChars); }
 
 int KeepDialChars(const char* in, char* out, int outChars) { return Keep(in, out, outChars); }

@@ -17,6 +17,10 @@ int NormaliseForMatch(LPCWSTR number, LPWSTR out, int outChars = kNumberChars);
 // Whether two numbers have equal normalised forms.
 bool NumbersMatch(LPCWSTR a, LPCWSTR b);
 
+// Whether the number has at least one dial character. A number without one
+// ("P", "private", empty) would match every caller who sent no number.
+bool HasDialChar(LPCWSTR number);
+
 // Whether the dial characters of both numbers are equal (no "011" step).
 bool SameNumber(LPCWSTR a, LPCWSTR b);
 

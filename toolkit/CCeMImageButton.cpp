@@ -50,6 +50,10 @@ LRESULT CCeMImageButton::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         break;
     case WM_ERASEBKGND:
         return 1;
+    case WM_LBUTTONDBLCLK:
+        // The class takes double clicks, so a quick second tap arrives as
+        // one: it is a press like any other (a digit typed twice counts twice).
+        return OnLButtonDown(wp, LOWORD(lp), HIWORD(lp));
     default:
         break;
     }

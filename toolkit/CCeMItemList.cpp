@@ -170,9 +170,11 @@ void CCeMItemList::SetBackground(HBRUSH brush, int keep)
     m_bKeepBackground = keep;
 }
 
-void CCeMItemList::SetBackgroundPattern(HBITMAP bitmap, int keep)
+void CCeMItemList::SetBackgroundPattern(HBITMAP bitmap, int)
 {
-    SetBackground(bitmap ? CreatePatternBrush(bitmap) : nullptr, keep);
+    // The brush is made here and no one else has its handle, so the list
+    // always deletes it; the bitmap stays the caller's either way.
+    SetBackground(bitmap ? CreatePatternBrush(bitmap) : nullptr, 0);
 }
 
 void CCeMItemList::SetBackgroundColor(COLORREF color)

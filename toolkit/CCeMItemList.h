@@ -41,6 +41,8 @@ public:
     virtual void OnVScroll(int code, int pos, HWND scrollBar);
 
     void SetTopIndex(int index);
+    // The pattern brush made from the bitmap is the list's own and deleted
+    // by it whatever `keep` says (nothing else could ever delete it).
     void SetBackgroundPattern(HBITMAP bitmap, int keep);
     void SetBackgroundColor(COLORREF color);
 

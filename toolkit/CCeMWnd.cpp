@@ -132,8 +132,10 @@ int CCeMWnd::CreateAnyControl(LPCWSTR className, LPCWSTR title, DWORD style, DWO
     if (own) {
         CCeMToolkit::TakeObjectUnderCreation();
         m_hWnd = hwnd;
-    } else if (hwnd) {
-        Attach(hwnd);
+    } else if (hwnd && !Attach(hwnd) && !m_hWnd) {
+        // No place in the map: a control no object serves would be left to
+        // no one, so the creation fails whole.
+        DestroyWindow(hwnd);
     }
     return m_hWnd != nullptr;
 }
@@ -161,8 +163,16 @@ int CCeMWnd::Attach(HWND hwnd)
         m_pfnPrevProc = CCeMToolkit::SharedWndProc;
         return 0;
     }
+    // Mapped first: with no place in the map the shared procedure could not
+    // find this object, and the control would be left without a working
+    // procedure. It then keeps its own, and nothing is bound.
+    if (!CCeMToolkit::Map().Insert(hwnd, this)) {
+        m_pfnPrevProc = CCeMToolkit::SharedWndProc;
+        m_hWnd = nullptr;
+        m_nId = 0;
+        return 0;
+    }
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CCeMToolkit::SharedWndProc));
-    CCeMToolkit::Map().Insert(hwnd, this);
     return 1;
 }
 

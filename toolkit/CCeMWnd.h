@@ -32,6 +32,9 @@ public:
                               HWND parent, UINT id);
     virtual int CreateControlEx(LPCWSTR className, LPCWSTR title, DWORD style, DWORD exStyle,
                                 const CCeMPlacement& pl, HWND parent, UINT id);
+    // Takes over a foreign window's procedure. 0 when a window is bound, the
+    // handle is null, or the window map has no place for it (nothing is
+    // bound then, and the window keeps its own procedure).
     virtual int Attach(HWND hwnd);
     virtual int RunMessageLoop();
     virtual LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -3,34 +3,17 @@
 // Each stream here runs past its buffer with libmad as released.
 #include <gtest/gtest.h>
 
+#include "guarded_block.h"
+
 #include <mad.h>
 #include <windows.h>
 
 #include <cstring>
 #include <vector>
 
+using audiotest::GuardedBlock;
+
 namespace {
-
-// Memory whose last byte is followed by a no-access page.
-class GuardedBlock {
-public:
-    explicit GuardedBlock(size_t size)
-    {
-        const size_t page = 4096;
-        span_ = (size + page - 1) / page * page + page;
-        base_ = static_cast<unsigned char*>(VirtualAlloc(nullptr, span_, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-        DWORD old;
-        VirtualProtect(base_ + span_ - page, page, PAGE_NOACCESS, &old);
-        data_ = base_ + span_ - page - size;
-    }
-    ~GuardedBlock() { VirtualFree(base_, 0, MEM_RELEASE); }
-    unsigned char* data() { return data_; }
-
-private:
-    unsigned char* base_;
-    unsigned char* data_;
-    size_t span_;
-};
 
 // MSB-first bit writer for crafting frames.
 class Bits {

@@ -85,11 +85,16 @@ public:
     std::vector<int> seen;
     HWND lastSender = nullptr;
     int wrongId = 0;
+    int sentSeen = 0;
 
 private:
     static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
     {
         Owner* self = reinterpret_cast<Owner*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+        if (msg == WM_APP + 7 && self) {
+            ++self->sentSeen;
+            return 0;
+        }
         if (msg == WM_COMMAND && self) {
             if (LOWORD(wp) != kNotifyId)
                 ++self->wrongId;
@@ -256,14 +261,14 @@ TEST_F(PlayerTest, ExtensionsAndRefusals)
     ASSERT_TRUE(WriteAll(L"mislabelled.wav", mp3));
     EXPECT_EQ(1, player->Open(L"MISLABELLED.WAV"));
     EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpenFailed));
+    // The WAV's noise holds chance frame headers, but no two in a row that make
+    // a stream: refused like any file without sound.
     WavLayout s;
     ASSERT_TRUE(WriteAll(L"mislabelled.mp3", MakeWav(s, Tone16(20000, 2))));
     EXPECT_EQ(1, player->Open(L"mislabelled.Mp3"));
-    owner.Drain(300);
-    if (player->GetState() == CCeMpegThread::kOpened) {
-        player->Play();
-        EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyFinished, 20000));
-    }
+    EXPECT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpenFailed));
+    EXPECT_EQ(0, owner.Count(CCeMpegThread::kNotifyOpened));
+    EXPECT_EQ(CCeMpegThread::kStopped, player->GetState());
     DeleteFileW(L"mislabelled.wav");
     DeleteFileW(L"mislabelled.mp3");
 }
@@ -361,6 +366,135 @@ TEST_F(PlayerTest, PauseAndResumeContinueWhereTheOutputStopped)
     EXPECT_GE(skipped + n + 2048, data.size());
     EXPECT_TRUE(std::equal(at, at + n, data.begin() + skipped));
     DeleteFileW(path.c_str());
+}
+
+TEST_F(PlayerTest, ASeekThatCannotBeDoneKeepsTheQueuedSound)
+{
+    WavLayout s;
+    s.rate = 22050;
+    const Bytes data = Tone16(22050 * 2, 2);
+    const std::wstring path = L"player-noseek.wav";
+    ASSERT_TRUE(WriteAll(path, MakeWav(s, data)));
+    player->Open(path.c_str());
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpened));
+    player->Play();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyRefilled));
+    EXPECT_EQ(0, player->Seek(1, 0)) << "no denominator: refused at once";
+    EXPECT_EQ(1, player->Seek(1, 2)) << "posted; a WAV file cannot seek";
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyFinished, 20000));
+    EXPECT_EQ(0, owner.Count(CCeMpegThread::kNotifySought));
+    EXPECT_NE(CCeMpegThread::kSought, player->GetState());
+    // Every byte was played, none twice.
+    ExpectSilenceAround(ReadAll(kCapture), data, 0x00);
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(PlayerTest, JoinedFilesOfAnotherFormatStopAtTheChangeAndSaySo)
+{
+    Bytes joined = ReadAll(Media("m25_8k_mono_cbr.mp3"));
+    const Bytes second = ReadAll(Media("m2_22k_stereo_vbr.mp3"));
+    joined.insert(joined.end(), second.begin(), second.end());
+    const std::wstring path = L"player-joined.mp3";
+    ASSERT_TRUE(WriteAll(path, joined));
+    const std::vector<int16_t> played = Samples(PlayToEnd(path));
+    EXPECT_EQ(1, owner.Count(CCeMpegThread::kNotifyFormatChanged));
+    EXPECT_EQ(1, owner.Count(CCeMpegThread::kNotifyFinished));
+    const auto change = std::find(owner.seen.begin(), owner.seen.end(), int(CCeMpegThread::kNotifyFormatChanged));
+    const auto end = std::find(owner.seen.begin(), owner.seen.end(), int(CCeMpegThread::kNotifyFinished));
+    EXPECT_LT(change, end) << "the change is told before the end";
+    // What played is the first file, at its own format.
+    ExpectDecodedInCapture(played, Decode(Media("m25_8k_mono_cbr.mp3")), 1);
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(PlayerTest, ALongStretchWithoutSoundPlaysThrough)
+{
+    const Bytes part = ReadAll(Media("m25_8k_mono_cbr.mp3"));
+    Bytes file = part;
+    uint32_t r = 99;
+    for (size_t i = 0; i < (size_t(4) << 20); ++i) {
+        r = r * 1664525u + 1013904223u;
+        file.push_back(uint8_t((r >> 24) % 255));  // never 0xFF: no frame start
+    }
+    file.insert(file.end(), part.begin(), part.end());
+    const std::wstring path = L"player-gap.mp3";
+    ASSERT_TRUE(WriteAll(path, file));
+    // Both parts play and the end comes: crossing the stretch in steps, the
+    // player is not left waiting for buffers that were never queued.
+    const std::vector<int16_t> decoded = Decode(path);
+    ASSERT_EQ(1, player->Open(path.c_str()));
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpened));
+    player->Play();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyFinished, 30000));
+    // The device fills the gap with silence of its own: find each part.
+    const std::vector<int16_t> played = Samples(ReadAll(kCapture));
+    const size_t half = decoded.size() / 2;
+    for (int k = 0; k < 2; ++k) {
+        const std::vector<int16_t> want(decoded.begin() + k * half, decoded.begin() + (k + 1) * half);
+        size_t at = 0;  // where a stretch well inside the part matches
+        for (size_t i = 0; i + half <= played.size(); ++i)
+            if (SnrDb(want.data() + 4000, played.data() + i + 4000, 256) > 60) {
+                at = i;
+                break;
+            }
+        EXPECT_GE(SnrDb(want.data(), played.data() + at, half), 60.0) << "part " << k;
+    }
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(PlayerTest, OpeningAFileIsNotDoneAtThePriorityOfRunningOutput)
+{
+    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, player->GetThreadID());
+    ASSERT_NE(nullptr, thread);
+    player->Open(Media("cbr128_noxing.mp3").c_str());
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpened));
+    player->Play();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyRefilled));
+    EXPECT_EQ(THREAD_PRIORITY_TIME_CRITICAL, GetThreadPriority(thread)) << "output runs";
+    // A new file is examined (which may mean reading far into it) at normal
+    // priority, and stays there until it plays.
+    player->Open(Media("m1_44k_stereo_cbr.mp3").c_str());
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyOpened));
+    EXPECT_EQ(THREAD_PRIORITY_NORMAL, GetThreadPriority(thread));
+    player->Stop();
+    ASSERT_TRUE(owner.WaitFor(CCeMpegThread::kNotifyStopped));
+    CloseHandle(thread);
+}
+
+// A player whose thread is kept busy by a message of the test's, and which
+// sends to the owner's thread before it is done.
+class BusyPlayer : public CCeMpegThread {
+public:
+    enum { kMsgBusy = WM_USER + 50 };
+    HWND target = nullptr;
+    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~BusyPlayer() override { CloseHandle(started); }
+    int ProcThreadMsg(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != kMsgBusy)
+            return CCeMpegThread::ProcThreadMsg(message, wParam, lParam);
+        SetEvent(started);
+        Sleep(5600);
+        SendMessageW(target, WM_APP + 7, 0, 0);  // answered only if the owner's thread serves it
+        return 1;
+    }
+};
+
+TEST_F(PlayerTest, DestroyThreadWaitsHoweverLongThePlayerIsBusy)
+{
+    BusyPlayer* busy = new BusyPlayer;
+    busy->target = owner.hwnd;
+    ASSERT_EQ(1, busy->CreateThread(GetModuleHandleW(nullptr), kNotifyId, owner.hwnd));
+    ASSERT_TRUE(owner.WaitFor(CCeMWndThread::kNotifyWndCreated));
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, busy->GetThreadID());
+    ASSERT_NE(nullptr, thread);
+    PostThreadMessageW(busy->GetThreadID(), BusyPlayer::kMsgBusy, 0, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(busy->started, 5000));
+    EXPECT_EQ(1, busy->DestroyThread());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 0)) << "returned only once the thread had ended";
+    EXPECT_EQ(1, owner.sentSeen) << "the thread's sent message was served while waiting";
+    CloseHandle(thread);
+    busy->Delete();
 }
 
 TEST_F(PlayerTest, CommandsInAnyOrderNeverStick)

@@ -73,6 +73,17 @@ TEST_F(WavDecoderTest, CanonicalFileDeliversTheSamplesAfterTheHeader)
     EXPECT_EQ(0, dec.Seek(1, 2));
 }
 
+TEST_F(WavDecoderTest, RoomForPartOfASampleFrameNeverShiftsTheSamples)
+{
+    const Bytes data = Ramp(10000);  // 16-bit stereo: 4-byte frames
+    ASSERT_EQ(1, Open(MakeWav(WavLayout{}, data)));
+    BYTE small[3];
+    DWORD len = sizeof small;
+    EXPECT_EQ(1, dec.GetPCMBlock(small, &len)) << "less than a frame of room is not the end";
+    EXPECT_EQ(0u, len);
+    EXPECT_EQ(data, DrainAll(dec, 1001)) << "whole frames in every block, none lost";
+}
+
 TEST_F(WavDecoderTest, FormatsAndTheirFlags)
 {
     struct Case {
@@ -115,6 +126,68 @@ TEST_F(WavDecoderTest, ExtraChunksAndLongFormatChunksAreSkipped)
     const Bytes canon = MakeWav(WavLayout{}, data);
     early.insert(early.end(), canon.begin() + 12, canon.end());
     ASSERT_EQ(1, Open(early));
+    EXPECT_EQ(data, DrainAll(dec));
+}
+
+// The extensible format block (tag 0xFFFE) with the given sub-format.
+Bytes Extensible(uint16_t channels, uint16_t bits, uint16_t validBits, uint8_t subFormat, const Bytes& data)
+{
+    WavLayout s;
+    s.formatTag = 0xFFFE;
+    s.channels = channels;
+    s.bits = bits;
+    s.fmtSize = 40;
+    Bytes file = MakeWav(s, data);
+    // After the 16 classic bytes at 20: extra size 22, valid bits, channel mask, GUID.
+    const uint8_t ext[24] = {22, 0, uint8_t(validBits), 0, 3, 0, 0, 0, subFormat, 0, 0, 0, 0, 0, 0x10, 0,
+                             0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    std::copy(ext, ext + sizeof ext, file.begin() + 36);
+    return file;
+}
+
+TEST_F(WavDecoderTest, ExtensibleFormatWithPcmInsideIsPlayed)
+{
+    const Bytes data = Ramp(4000);
+    ASSERT_EQ(1, Open(Extensible(2, 16, 16, 1, data)));
+    CCeAudioFileInfo info;
+    dec.GetFileInfo(&info);
+    EXPECT_EQ(1, info.bStereo);
+    EXPECT_EQ(1, info.b16Bit);
+    EXPECT_EQ(data, DrainAll(dec));
+    ASSERT_EQ(1, Open(Extensible(1, 16, 12, 1, data))) << "12 valid bits in a 16-bit container";
+    EXPECT_EQ(data, DrainAll(dec));
+    EXPECT_EQ(0, Open(Extensible(2, 16, 16, 3, data))) << "floating point inside";
+    EXPECT_EQ(0, Open(Extensible(2, 16, 20, 1, data))) << "more valid bits than the container";
+    Bytes cut = Extensible(2, 16, 16, 1, data);
+    cut[36] = 10;  // extra size too small for the sub-format
+    EXPECT_EQ(0, Open(cut));
+}
+
+TEST_F(WavDecoderTest, OddSizedChunksAreFollowedByAPadByte)
+{
+    const Bytes data = Ramp(3000);
+    const Bytes canon = MakeWav(WavLayout{}, data);
+    // "fmt ", then a 7-byte chunk with its pad byte, then "data".
+    Bytes file(canon.begin(), canon.begin() + 36);
+    AppendChunk(file, "LIST", Bytes(7, 'x'));
+    file.push_back(0);
+    file.insert(file.end(), canon.begin() + 36, canon.end());
+    ASSERT_EQ(1, Open(file));
+    EXPECT_EQ(data, DrainAll(dec));
+
+    // Before "fmt " as well.
+    Bytes early = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    AppendChunk(early, "JUNK", Bytes(3, 0));
+    early.push_back(0);
+    early.insert(early.end(), canon.begin() + 12, canon.end());
+    ASSERT_EQ(1, Open(early));
+    EXPECT_EQ(data, DrainAll(dec));
+
+    // A writer that left the pad byte out is still understood.
+    Bytes unpadded(canon.begin(), canon.begin() + 36);
+    AppendChunk(unpadded, "LIST", Bytes(7, 'x'));
+    unpadded.insert(unpadded.end(), canon.begin() + 36, canon.end());
+    ASSERT_EQ(1, Open(unpadded));
     EXPECT_EQ(data, DrainAll(dec));
 }
 
@@ -180,17 +253,32 @@ TEST_F(WavDecoderTest, HugeOrLyingSizesNeitherHangNorOverrun)
     EXPECT_EQ(Bytes(data.begin(), data.end() - 4), DrainAll(dec, 4096));
 }
 
-TEST_F(WavDecoderTest, DurationFromTheDataSize)
+TEST_F(WavDecoderTest, DurationFromTheDataTheFileHolds)
 {
-    // 10,584,000 bytes of 44.1 kHz 16-bit stereo are 60 seconds; only the header is written.
+    // 10,584,000 bytes of 44.1 kHz 16-bit stereo are 60 seconds.
     Bytes file = MakeWav(WavLayout{}, {});
     const uint32_t size = 10584000;
     for (int i = 0; i < 4; ++i)
         file[40 + i] = uint8_t(size >> (8 * i));
-    ASSERT_EQ(1, Open(file));
+    ASSERT_TRUE(WriteAll(path, file));
+    // The header alone promises a minute the file does not hold.
+    ASSERT_EQ(1, dec.OpenFile(path.c_str()));
     CCeAudioFileInfo info;
     dec.GetFileInfo(&info);
-    EXPECT_EQ(60, info.nDuration);
+    EXPECT_EQ(0, info.nDuration);
+    dec.CloseFile();
+    // Half of it: 30 seconds; all of it: 60.
+    for (uint32_t held : {size / 2, size}) {
+        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, f);
+        SetFilePointer(f, LONG(file.size() + held), nullptr, FILE_BEGIN);
+        EXPECT_TRUE(SetEndOfFile(f));
+        CloseHandle(f);
+        ASSERT_EQ(1, dec.OpenFile(path.c_str()));
+        dec.GetFileInfo(&info);
+        EXPECT_EQ(held == size ? 60 : 30, info.nDuration);
+        dec.CloseFile();
+    }
 }
 
 TEST_F(WavDecoderTest, SecondOpenWithoutCloseFails)

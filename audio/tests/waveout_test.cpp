@@ -151,6 +151,48 @@ TEST(WndThread, NotifiesCreationAndTheEndOfItsLoop)
     t->Delete();
 }
 
+// A thread whose end takes a while, and that says when it has ended.
+class SlowEndThread : public CCeMWndThread {
+public:
+    explicit SlowEndThread(volatile LONG* ended) : ended_(ended) {}
+    void PostDestroy() override
+    {
+        Sleep(300);
+        InterlockedExchange(ended_, 1);
+    }
+    HANDLE OpenOwnThread() { return OpenThread(SYNCHRONIZE, FALSE, GetThreadID()); }
+
+private:
+    volatile LONG* ended_;
+};
+
+TEST(WndThread, DestroyThreadAndDeleteWaitForTheThreadToEnd)
+{
+    Owner owner;
+    volatile LONG ended = 0;
+    SlowEndThread t(&ended);
+    ASSERT_EQ(1, t.CreateThread(GetModuleHandleW(nullptr), 7, owner.hwnd));
+    ASSERT_TRUE(owner.WaitFor((100 << 16) | 7));
+    HANDLE h = t.OpenOwnThread();
+    ASSERT_NE(nullptr, h);
+    EXPECT_EQ(1, t.DestroyThread());
+    EXPECT_EQ(1, ended) << "the thread had finished its work";
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h, 0)) << "and ended";
+    CloseHandle(h);
+    EXPECT_EQ(DWORD(-1), t.GetThreadID());
+
+    // Deleting an object whose thread runs ends the thread first (by then the
+    // derived part is gone, so only the base's hooks run).
+    volatile LONG ended2 = 0;
+    SlowEndThread* running = new SlowEndThread(&ended2);
+    ASSERT_EQ(1, running->CreateThread(GetModuleHandleW(nullptr), 8, owner.hwnd));
+    ASSERT_TRUE(owner.WaitFor((100 << 16) | 8));
+    h = running->OpenOwnThread();
+    running->Delete();
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h, 0));
+    CloseHandle(h);
+}
+
 TEST(WndThread, DestroyThreadLetsTheOwnerGo)
 {
     Owner owner;

@@ -13,21 +13,6 @@ using namespace cedb;
 
 namespace {
 
-size_t FixedSize(WORD type) {
-    switch (type) {
-    case CEVT_I2:
-    case CEVT_UI2: return 2;
-    case CEVT_I4:
-    case CEVT_UI4:
-    case CEVT_BOOL: return 4;
-    case CEVT_R8:
-    case CEVT_FILETIME: return 8;
-    default: return 0;
-    }
-}
-
-bool KnownType(WORD type) { return FixedSize(type) || type == CEVT_LPWSTR || type == CEVT_BLOB; }
-
 template <typename T>
 T Fail(DWORD err, T result) {
     SetLastError(err);

@@ -36,6 +36,13 @@ Engine::Engine() { InitializeCriticalSection(&cs_); }
 DWORD Engine::OpenDb(const std::shared_ptr<Store>& store, const wchar_t* name, std::shared_ptr<Database>& out) {
     std::wstring key = store->Folder() + L"|" + NameKey(name);
     auto it = dbs_.find(key);
+    // A database found gone or damaged earlier is not what the name holds
+    // now: whatever is there (made anew, perhaps by another program a
+    // moment ago) is read afresh.
+    if (it != dbs_.end() && !it->second->Usable()) {
+        dbs_.erase(it);
+        it = dbs_.end();
+    }
     if (it != dbs_.end()) {
         DWORD err = it->second->Verify();
         if (!err) {

@@ -18,6 +18,14 @@ uint64_t CompactMin() {
 }
 constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// Fault injection for the crash tests: ZEN_CEDB_FAULT=exit-after-commit ends
+// the process the moment a change is on disk, before anything else happens.
+void FaultPoint(const wchar_t* point) {
+    wchar_t buf[32];
+    DWORD n = GetEnvironmentVariableW(L"ZEN_CEDB_FAULT", buf, 32);
+    if (n > 0 && n < 32 && wcscmp(buf, point) == 0) TerminateProcess(GetCurrentProcess(), 9);
+}
+
 bool ReadAt(HANDLE f, uint64_t offset, void* buf, DWORD len) {
     OVERLAPPED ov{};
     ov.Offset = static_cast<DWORD>(offset);
@@ -215,6 +223,7 @@ DWORD Database::ReadAll(HANDLE f, const FileHeader& h, uint64_t& end, uint64_t& 
 DWORD Database::SetAside() {
     // Keep the damaged file under a new name so nothing is lost silently;
     // the database then counts as missing and may be made anew.
+    store_->Bump(hash_);
     SYSTEMTIME t;
     GetLocalTime(&t);
     for (int n = 0; n < 100; ++n) {
@@ -223,7 +232,6 @@ DWORD Database::SetAside() {
                  t.wSecond, n);
         if (MoveFileExW(path_.c_str(), (path_ + suffix).c_str(), 0) || GetLastError() == ERROR_FILE_NOT_FOUND) break;
     }
-    store_->Bump(hash_);
     state_ = State::Damaged;
     return ERROR_FILE_CORRUPT;
 }
@@ -365,7 +373,7 @@ DWORD Database::Put(CEOID oid, const std::vector<Prop>& props, const std::vector
     std::vector<Prop> merged;
     if (oid == 0) {
         if (records_.size() >= CEDB_MAXNUMRECORDS) return ERROR_DISK_FULL;
-        oid = nextOid_;
+        oid = FreeOid();
     } else {
         auto it = records_.find(oid);
         if (it == records_.end()) return ERROR_INVALID_PARAMETER;
@@ -385,6 +393,18 @@ DWORD Database::Put(CEOID oid, const std::vector<Prop>& props, const std::vector
     return Commit(kEntryPut, oid, merged);
 }
 
+CEOID Database::FreeOid() const {
+    // Ids come from the file, so the next one may have wrapped to 0 or be
+    // taken already; never hand out one that would overwrite a record.
+    if (nextOid_ != 0 && !records_.count(nextOid_)) return nextOid_;
+    CEOID oid = 1;
+    for (auto& r : records_) {
+        if (r.first != oid) break;
+        ++oid;
+    }
+    return oid;
+}
+
 DWORD Database::Remove(CEOID oid) {
     StoreLock lock(*store_);
     if (DWORD e = SyncLocked(true)) return e;
@@ -392,9 +412,7 @@ DWORD Database::Remove(CEOID oid) {
     return Commit(kEntryDelete, oid, {});
 }
 
-DWORD Database::Commit(uint32_t kind, CEOID oid, const std::vector<Prop>& props) {
-    std::vector<BYTE> entry = EncodeEntry(kind, oid, props);
-    if (entry.size() > CEDB_MAXRECORDSIZE + 4096) return ERROR_INVALID_PARAMETER;
+DWORD Database::AppendLog(const std::vector<BYTE>& log, CommitSlot& slot, LONG& announced) {
     HANDLE f = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) {
         DWORD e = GetLastError();
@@ -404,26 +422,44 @@ DWORD Database::Commit(uint32_t kind, CEOID oid, const std::vector<Prop>& props)
         }
         return e;
     }
-    // The entry first, then the slot that makes it count; each reaches the
-    // disk before the next step.
-    CommitSlot slot{header_.generation, seq_ + 1, end_ + entry.size(), 0};
+    // The counter moves before the file does: a reader that sees it move
+    // waits for the lock and then reads the file, so even a writer killed
+    // right after its commit leaves no process with a stale view.
+    announced = store_->Bump(hash_);
+    // The entries first, then the slot that makes them count; each reaches
+    // the disk before the next step.
+    slot = CommitSlot{header_.generation, seq_ + 1, end_ + log.size(), 0};
     SealSlot(slot);
-    bool ok = WriteAt(f, end_, entry.data(), static_cast<DWORD>(entry.size())) && FlushFileBuffers(f) &&
+    bool ok = WriteAt(f, end_, log.data(), static_cast<DWORD>(log.size())) && FlushFileBuffers(f) &&
               WriteAt(f, kSlotOffset[slot.seq & 1], &slot, sizeof slot) && FlushFileBuffers(f);
     DWORD err = ok ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
     if (ok) stamp_ = StampOf(f);
     CloseHandle(f);
     if (!ok) return err;
+    FaultPoint(L"exit-after-commit");
+    return 0;
+}
+
+void Database::Committed(const CommitSlot& slot, LONG announced) {
+    end_ = slot.end;
+    seq_ = slot.seq;
+    seen_ = announced;
+    store_->WakeListeners();
+    MaybeCompact();
+}
+
+DWORD Database::Commit(uint32_t kind, CEOID oid, const std::vector<Prop>& props) {
+    std::vector<BYTE> entry = EncodeEntry(kind, oid, props);
+    if (entry.size() > kMaxEntryBytes) return ERROR_INVALID_PARAMETER;
+    CommitSlot slot{};
+    LONG announced = 0;
+    if (DWORD e = AppendLog(entry, slot, announced)) return e;
     Record rec;
     rec.props = props;
     rec.bytes = static_cast<uint32_t>(entry.size());
     memcpy(&rec.crc, entry.data() + entry.size() - 4, 4);
     Apply(kind, oid, std::move(rec));
-    end_ = slot.end;
-    seq_ = slot.seq;
-    seen_ = store_->Bump(hash_);
-    store_->WakeListeners();
-    MaybeCompact();
+    Committed(slot, announced);
     return 0;
 }
 
@@ -443,6 +479,7 @@ void Database::MaybeCompact() {
     std::wstring tmp = path_ + L".compact";
     // A failed rewrite leaves the old file in place, which is still right.
     if (!WriteWholeFile(tmp, h, body)) return;
+    const LONG announced = store_->Bump(hash_);
     if (!MoveFileExW(tmp.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(tmp.c_str());
         return;
@@ -451,15 +488,15 @@ void Database::MaybeCompact() {
     end_ = kHeaderBytes + body.size();
     seq_ = 1;
     stamp_ = Stamp{};  // read once more on the next open
-    seen_ = store_->Bump(hash_);
+    seen_ = announced;
 }
 
 DWORD Database::Destroy() {
     StoreLock lock(*store_);
     if (DWORD e = SyncLocked()) return e;
+    store_->Bump(hash_);
     if (!DeleteFileW(path_.c_str())) return GetLastError();
     MarkGone();
-    store_->Bump(hash_);
     store_->WakeListeners();
     return 0;
 }

@@ -78,7 +78,12 @@ private:
     void Apply(uint32_t kind, CEOID oid, Record&& rec);
     void Log(UINT type, CEOID oid);
     DWORD Commit(uint32_t kind, CEOID oid, const std::vector<Prop>& props);
+    // Appends encoded entries and seals them with one commit slot.
+    DWORD AppendLog(const std::vector<BYTE>& log, CommitSlot& slot, LONG& announced);
+    // Takes the new end of the log after a successful append.
+    void Committed(const CommitSlot& slot, LONG announced);
     void MaybeCompact();
+    CEOID FreeOid() const;
 
     // Size and write time of the file as the engine last left it; anything
     // else means the file was changed from outside.

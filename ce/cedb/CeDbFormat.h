@@ -23,6 +23,14 @@ constexpr uint32_t kHeaderBytes = 512;
 constexpr uint32_t kSlotOffset[2] = {256, 320};
 constexpr uint32_t kEntryPut = 1;
 constexpr uint32_t kEntryDelete = 2;
+// Largest stored entry: a record at the size limit plus its framing.
+constexpr uint32_t kMaxEntryBytes = CEDB_MAXRECORDSIZE + 4096;
+// Most properties one record can hold (the read call counts them in 16 bits).
+constexpr uint32_t kMaxProps = 0xFFFF;
+
+// Bytes of a value of a fixed-size type; 0 for strings, blobs and unknown types.
+size_t FixedSize(WORD type);
+bool KnownType(WORD type);
 
 uint32_t Crc32(const void* data, size_t len, uint32_t crc = 0);
 

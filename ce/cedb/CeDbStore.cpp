@@ -108,8 +108,12 @@ std::wstring Store::PathForName(const wchar_t* name) const {
 }
 
 void Store::Lock() {
-    // An abandoned lock is fine: a dead writer never got to its commit slot.
-    WaitForSingleObject(mutex_, INFINITE);
+    // An abandoned lock means a process died inside a change. Its files are
+    // safe (an interrupted append is ignored), but it may have died before
+    // telling the others: announce a change of everything.
+    if (WaitForSingleObject(mutex_, INFINITE) != WAIT_ABANDONED) return;
+    for (int i = 0; i < kCounters; ++i) InterlockedIncrement(&shared_->counters[i]);
+    WakeListeners();
 }
 
 void Store::Unlock() { ReleaseMutex(mutex_); }

@@ -42,6 +42,27 @@ TEST_F(BellsTest, PerNumberLookupTakesTheFirstMatchingEntry) {
     EXPECT_EQ(StoredRecords(CCeUserBellDB::kDatabaseName), 1);
 }
 
+TEST_F(BellsTest, ANumberWithoutDigitsIsRefusedAndMatchesNoCaller) {
+    EXPECT_EQ(users.Add(L"Nobody", L"", L"x.mp3"), 0);
+    EXPECT_EQ(users.Add(L"Nobody", L"private", L"x.mp3"), 0);
+    EXPECT_EQ(users.Add(L"Nobody", nullptr, L"x.mp3"), 0);
+    EXPECT_EQ(users.Count(), 0);
+    // An entry without digits stored before they were refused, then a real one.
+    ASSERT_EQ(users.Load(), 1);
+    HANDLE h = cedbtest::Open(CCeUserBellDB::kDatabaseName);
+    CEPROPVAL v[] = {cedbtest::Str(1, L"Nobody"), cedbtest::Str(2, L""), cedbtest::Str(3, L"x.mp3")};
+    EXPECT_NE(CeWriteRecordProps(h, 0, 3, v), 0u);
+    CloseHandle(h);
+    ASSERT_EQ(users.Add(L"Kim", L"0101", L"kim.mp3"), 1);
+    WCHAR name[64], file[MAX_PATH];
+    // Callers who sent no number ("P", "private") get no per-number tone.
+    EXPECT_EQ(users.Lookup(L"P", name, file), 0);
+    EXPECT_EQ(users.Lookup(L"private", name, file), 0);
+    EXPECT_STREQ(file, L"");
+    EXPECT_EQ(users.Lookup(L"0101", name, file), 1);
+    EXPECT_STREQ(file, L"kim.mp3");
+}
+
 TEST_F(BellsTest, OutputsAreCutToTheCallersBuffers) {
     std::wstring longFile(400, L'f');
     ASSERT_EQ(users.Add(std::wstring(100, L'n').c_str(), L"0101", longFile.c_str()), 1);

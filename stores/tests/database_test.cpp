@@ -120,6 +120,32 @@ TEST_F(CCeDatabaseTest, DeleteDatabaseByItsIdThenMadeAnew) {
     EXPECT_FALSE(db.IsOpen());
 }
 
+// Another program makes the database between this store's failed open and
+// its own create, which then finds the name taken.
+class RacedDB : public NamesDB {
+public:
+    int Create(LPCWSTR name) override {
+        ++creates;
+        SORTORDERSPEC sort{0x0001001F, 0};
+        cedbtest::Create(name, 1, &sort);
+        return NamesDB::Create(name);
+    }
+    int creates = 0;
+};
+
+TEST_F(CCeDatabaseTest, OpenDefaultOpensADatabaseAnotherProgramMadeAMomentEarlier) {
+    RacedDB db;
+    EXPECT_EQ(db.OpenDefault(nullptr), 1);
+    ASSERT_TRUE(db.IsOpen());
+    EXPECT_EQ(db.creates, 1);
+    EXPECT_NE(Add(db, L"a", 1), 0);
+    db.Close();
+    // It is the one database of that name.
+    HANDLE h = cedbtest::Open(L"Test Names DB");
+    EXPECT_EQ(cedbtest::AllI4(h, 0x00020003), (std::vector<LONG>{1}));
+    CloseHandle(h);
+}
+
 TEST_F(CCeDatabaseTest, NotificationRequestOfAnOpenWithAWindow) {
     CCeDatabase db;
     HWND wnd = CreateWindowW(L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);

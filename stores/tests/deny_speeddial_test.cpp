@@ -173,6 +173,26 @@ TEST_F(SpeedDial, SetReplacesInPlaceAndGetStopsInOrder) {
     EXPECT_EQ(fourth.ItemCount(), 4);
 }
 
+TEST_F(SpeedDial, ASetHoldsWhenAnotherProgramReplacedTheSlotFirst) {
+    ASSERT_EQ(db.Set(L"Old", L"0101", 5), 1);
+    // Another program replaces slot 5's record behind this store's cache.
+    HANDLE h = cedbtest::Open(CCeEasyCallDB::kDatabaseName);
+    EXPECT_TRUE(CeDeleteRecord(h, db.ItemAt(0)->oid));
+    CEPROPVAL v[] = {cedbtest::I2(1, 5), cedbtest::Str(2, L"Theirs"), cedbtest::Str(3, L"0202")};
+    EXPECT_NE(CeWriteRecordProps(h, 0, 3, v), 0u);
+    CloseHandle(h);
+
+    ASSERT_EQ(db.Set(L"Mine", L"0303", 5), 1);
+    EXPECT_EQ(Name(5), L"Mine=0303");
+    // The next load, of any store, keeps the change.
+    CCeEasyCallDB fresh;
+    WCHAR name[64], number[64];
+    ASSERT_EQ(fresh.Get(5, name, 64, number, 64), 1);
+    EXPECT_STREQ(name, L"Mine");
+    EXPECT_STREQ(number, L"0303");
+    EXPECT_EQ(StoredRecords(CCeEasyCallDB::kDatabaseName), 1);
+}
+
 TEST_F(SpeedDial, BadInputLeavesTheSlotAlone) {
     ASSERT_EQ(db.Set(L"Keep", L"0101", 4), 1);
     EXPECT_EQ(db.Set(L"High", L"0102", 101), 0);

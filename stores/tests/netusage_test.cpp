@@ -21,15 +21,9 @@ int RunAdder(int times, DWORD step) {
 }
 
 HANDLE StartAdder(int times, DWORD step) {
-    wchar_t self[MAX_PATH], cmd[MAX_PATH * 2];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    swprintf(cmd, MAX_PATH * 2, L"\"%ls\" --add-usage %d %lu", self, times, step);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
+    wchar_t args[64];
+    swprintf(args, 64, L"--add-usage %d %lu", times, step);
+    return cedbtest::StartSelf(args);
 }
 
 class NetUsage : public ::testing::Test {

@@ -189,14 +189,57 @@ TEST_F(SmsTest, TheLockKeepsCacheAndCountersWholeUnderTwoWriters) {
     SenderArgs args{&sms, 40};
     HANDLE threads[2] = {CreateThread(nullptr, 0, SendMany, &args, 0, nullptr),
                          CreateThread(nullptr, 0, SendMany, &args, 0, nullptr)};
-    int seen = 0;
-    while (WaitForMultipleObjects(2, threads, TRUE, 0) == WAIT_TIMEOUT) seen += sms.Count(kSmsSentOnes) >= 0;
+    // While they write, every look at the cache sees a whole list: a count
+    // that only grows and never passes what was sent, with the item at its
+    // end reachable.
+    int looks = 0, broken = 0, last = 0;
+    while (WaitForMultipleObjects(2, threads, TRUE, 0) == WAIT_TIMEOUT) {
+        const int n = sms.Count(kSmsSentOnes);
+        if (n < last || n > 80 || (n > 0 && !sms.Nth(kSmsSentOnes, n - 1))) ++broken;
+        last = n;
+        ++looks;
+    }
     CloseHandle(threads[0]);
     CloseHandle(threads[1]);
-    EXPECT_GT(seen, 0);
+    EXPECT_GT(looks, 0);
+    EXPECT_EQ(broken, 0);
     EXPECT_EQ(sms.Count(kSmsAll), 80);
     EXPECT_EQ(sms.m_nSent, 80);
     EXPECT_EQ(StoredRecords(CCeSmsDB::kDatabaseName), 80);
+}
+
+TEST_F(SmsTest, AFullDatabaseRefusesNewMessagesAndNoneIsCachedAnyway) {
+    ASSERT_NE(sms.AddSent(L"0101", L"first", kSmsSent, nullptr), nullptr);
+    ASSERT_TRUE(cedbtest::FillWithCopies(CCeSmsDB::kDatabaseName, CEDB_MAXNUMRECORDS));
+    ModemSmsRecord in[2] = {Record("20030101000000", "0102", "4098", "a"), Record("20030101000001", "0103", "4098", "b")};
+    EXPECT_EQ(sms.AddReceived(in, 2), 0);
+    EXPECT_EQ(sms.AddSent(L"0104", L"c", kSmsSending, nullptr), nullptr);
+    // The cache is as the database is: only the one message written.
+    EXPECT_EQ(sms.CachedCount(), 1);
+    EXPECT_EQ(sms.m_nText + sms.m_nUnreadText, 0);
+    EXPECT_EQ(sms.m_nSent, 1);
+    EXPECT_FALSE(sms.IsOpen());
+}
+
+TEST_F(SmsTest, AFailedRewriteLeavesTheItemAsItWas) {
+    ModemSmsRecord in = Record("20030101000000", "0102", "4098", "a");
+    ASSERT_EQ(sms.AddReceived(&in, 1), 1);
+    SmsItem* unread = sms.Nth(kSmsReceived, 0);
+    SmsItem* sending = sms.AddSent(L"0103", L"b", kSmsSending, nullptr);
+    ASSERT_NE(sending, nullptr);
+    // Another program removes both records behind the cache: rewrites fail.
+    HANDLE h = cedbtest::Open(CCeSmsDB::kDatabaseName);
+    EXPECT_TRUE(CeDeleteRecord(h, unread->oid));
+    EXPECT_TRUE(CeDeleteRecord(h, sending->oid));
+    CloseHandle(h);
+    EXPECT_EQ(sms.MarkRead(unread), 0);
+    EXPECT_EQ(unread->nState, kSmsUnread);
+    EXPECT_EQ(sms.m_nUnreadText, 1);
+    int index = -1;
+    EXPECT_EQ(sms.SelectNext(kSmsReceived, &index), 0);
+    EXPECT_EQ(unread->nState, kSmsUnread);
+    EXPECT_EQ(sms.SetSendResult(sending, 1), 0);
+    EXPECT_EQ(sending->nState, kSmsSending);
 }
 
 TEST(SmsMissing, NothingChangesWhenTheDatabaseCannotBeOpened) {
@@ -209,6 +252,21 @@ TEST(SmsMissing, NothingChangesWhenTheDatabaseCannotBeOpened) {
     EXPECT_EQ(sms.AddSent(L"1", L"t", kSmsSending, nullptr), nullptr);
     EXPECT_EQ(sms.Load(), 0);
     EXPECT_EQ(sms.CachedCount(), 0);
+}
+
+TEST(Phrases, APhraseWhoseRecordCannotBeDeletedStays) {
+    cedbtest::ScopedStore store{L"phrasegone"};
+    CCeSmsMsgDB phrases;
+    ASSERT_EQ(phrases.Add(L"Busy"), 1);
+    ASSERT_EQ(phrases.Load(), 1);
+    // The database can no longer be opened or made: a folder in its place.
+    std::wstring file = cedbtest::FileOf(CCeSmsMsgDB::kDatabaseName);
+    ASSERT_TRUE(DeleteFileW(file.c_str()));
+    ASSERT_TRUE(CreateDirectoryW(file.c_str(), nullptr));
+    EXPECT_EQ(phrases.Delete(0), 0);
+    ASSERT_EQ(phrases.Count(), 1);
+    EXPECT_STREQ(phrases.Text(0), L"Busy");
+    RemoveDirectoryW(file.c_str());
 }
 
 TEST(Phrases, LoadInTextOrderAndDeleteByPosition) {

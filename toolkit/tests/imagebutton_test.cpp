@@ -117,6 +117,20 @@ TEST_F(ImageButtonTest, SlidingBackInsideBeforeReleaseSendsTheCommand)
     EXPECT_EQ(1u, parent.commands.size());
 }
 
+TEST_F(ImageButtonTest, AQuickSecondTapCountsAsASecondPress)
+{
+    // The class takes double clicks: the second of two quick taps arrives
+    // as WM_LBUTTONDBLCLK, and a digit typed twice must still count twice.
+    const POINT at = uitest::ScreenPoint(button.GetHwnd(), 10, 10);
+    uitest::Tap(at);
+    uitest::Tap(at);
+    zentest::PumpMessages(30);
+    ASSERT_EQ(2u, parent.commands.size());
+    EXPECT_EQ(77, parent.commands[1].id);
+    EXPECT_FALSE(button.IsTracking());
+    EXPECT_EQ(nullptr, GetCapture());
+}
+
 TEST_F(ImageButtonTest, DisabledShowsFrameTwoEvenWhilePressed)
 {
     EnableWindow(button.GetHwnd(), FALSE);

@@ -53,6 +53,7 @@ public:
         InvalidateRect(m_hWnd, nullptr, FALSE);
     }
     void DisableGesture() { m_bContextGesture = 0; }
+    HBRUSH Background() const { return m_hBackground; }
 
     std::vector<std::pair<int, int>> selChanges;
     std::vector<int> clicks, dblClicks;
@@ -270,6 +271,31 @@ TEST_F(ItemListTest, ResizingRecountsTheRows)
     MoveWindow(list.GetHwnd(), 0, 40, 240, 600, TRUE);  // everything fits
     EXPECT_FALSE(list.IsScrollBarVisible());
     EXPECT_EQ(0, list.TopIndex());
+}
+
+TEST_F(ItemListTest, PatternBrushesAreDeletedWhenReplacedAndAtTheEnd)
+{
+    HBITMAP pattern = CreateBitmap(8, 8, 1, 1, nullptr);
+    ASSERT_NE(nullptr, pattern);
+    list.SetBackgroundPattern(pattern, 1);
+    const HBRUSH first = list.Background();
+    ASSERT_EQ(static_cast<DWORD>(OBJ_BRUSH), GetObjectType(first));
+    list.SetBackgroundPattern(pattern, 0);
+    const HBRUSH second = list.Background();
+    EXPECT_EQ(0u, GetObjectType(first)) << "the replaced pattern brush leaked";
+    {
+        TestList other;
+        other.SetBackgroundPattern(pattern, 1);
+        const HBRUSH third = other.Background();
+        ASSERT_EQ(static_cast<DWORD>(OBJ_BRUSH), GetObjectType(third));
+        other.SetBackgroundPattern(nullptr, 0);
+        EXPECT_EQ(0u, GetObjectType(third));
+    }
+    list.SetBackgroundColor(RGB(1, 2, 3));
+    EXPECT_EQ(0u, GetObjectType(second));
+    // The bitmap is still the caller's.
+    EXPECT_EQ(static_cast<DWORD>(OBJ_BITMAP), GetObjectType(pattern));
+    DeleteObject(pattern);
 }
 
 TEST_F(ItemListTest, OperationsAfterDestroyAreHarmless)

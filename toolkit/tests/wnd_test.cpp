@@ -315,6 +315,56 @@ TEST_F(AttachTest, AttachRefusesNullAndASecondWindow)
     EXPECT_EQ(nullptr, WndMap().Lookup(b));
 }
 
+// Attaching into a full bucket fails and leaves the control with its own
+// procedure, working; creating such a control fails whole.
+TEST_F(AttachTest, AttachIntoAFullBucketFailsAndTheControlKeepsWorking)
+{
+    HWND control = CreateWindowExW(0, L"ZenForeign", L"", WS_CHILD, 0, 0, 10, 10, host, reinterpret_cast<HMENU>(5),
+                                   nullptr, nullptr);
+    ASSERT_NE(nullptr, control);
+    CCeMWnd standIn;
+    std::vector<HWND> fakes;
+    const UINT_PTR bucket = static_cast<UINT_PTR>(CCeMWndMap::BucketOf(control));
+    for (UINT_PTR n = 0; static_cast<int>(fakes.size()) < CCeMWndMap::kBucketSize && n < 1000; ++n) {
+        HWND fake = reinterpret_cast<HWND>(0x7E00000000ull + bucket + 91ull * n);
+        if (WndMap().Insert(fake, &standIn))
+            fakes.push_back(fake);
+    }
+    ASSERT_EQ(0, WndMap().Insert(control, &standIn)) << "the bucket is not full";
+
+    Probe p;
+    EXPECT_EQ(0, p.Attach(control));
+    EXPECT_EQ(nullptr, p.GetHwnd());
+    EXPECT_FALSE(p.IsAttached());
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(ForeignProc), GetWindowLongPtrW(control, GWLP_WNDPROC));
+    g_foreignSeen.clear();
+    SendMessageW(control, WM_USER + 9, 0, 0);
+    EXPECT_TRUE(ForeignSaw(WM_USER + 9));
+
+    // A control made through the object whose handle lands in that bucket
+    // must not be left behind unserved; made until one does.
+    int refused = 0;
+    for (int i = 0; i < 400 && !refused; ++i) {
+        Probe q;
+        if (!q.CreateControl(L"ZenForeign", L"", WS_CHILD, kPlace, host, 6)) {
+            ++refused;
+            EXPECT_EQ(nullptr, q.GetHwnd());
+            EXPECT_FALSE(q.IsAttached());
+        }
+    }
+    EXPECT_EQ(1, refused) << "no handle fell into the full bucket";
+    EXPECT_EQ(nullptr, GetDlgItem(host, 6)) << "a refused control was left behind";
+
+    // With a place free again, the same object attaches.
+    WndMap().Remove(fakes.back());
+    fakes.pop_back();
+    EXPECT_EQ(1, p.Attach(control));
+    EXPECT_EQ(&p, WndMap().Lookup(control));
+    p.Destroy();
+    for (HWND fake : fakes)
+        WndMap().Remove(fake);
+}
+
 // The map full of windows: those that find no place exist but get default
 // processing only; nothing crashes and freeing one makes room. Most places
 // are taken by stand-in entries first (handles no real window has), so the

@@ -1,7 +1,14 @@
 #include "CeDbTestUtil.h"
 
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
+#include <map>
+#include <memory>
+
+#include "ce/cedb/CeDbFormat.h"
+#include "ce/cedb/CeDbStore.h"
 
 namespace cedbtest {
 
@@ -136,6 +143,150 @@ std::vector<LONG> AllI4(HANDLE h, CEPROPID id) {
         out.push_back(v ? v->val.lVal : -99999);
     }
     return out;
+}
+
+HANDLE StartSelf(const std::wstring& args) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring cmd = L"\"" + std::wstring(self) + L"\" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+std::wstring FileOf(const wchar_t* name) {
+    std::shared_ptr<cedb::Store> store = cedb::Store::Current();
+    return store ? store->PathForName(name) : L"";
+}
+
+std::vector<BYTE> Slurp(const std::wstring& path) {
+    std::vector<BYTE> bytes;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) return bytes;
+    LARGE_INTEGER size{};
+    GetFileSizeEx(f, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty() && (!ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+                           got != bytes.size()))
+        bytes.clear();
+    CloseHandle(f);
+    return bytes;
+}
+
+void Spit(const std::wstring& path, const std::vector<BYTE>& bytes) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD put = 0;
+    if (!bytes.empty()) WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    CloseHandle(f);
+}
+
+FileLayout LayoutOf(const std::vector<BYTE>& bytes) {
+    FileLayout out;
+    if (bytes.size() < cedb::kHeaderBytes) return out;
+    cedb::FileHeader h;
+    memcpy(&h, bytes.data(), sizeof h);
+    if (!cedb::HeaderValid(h)) return out;
+    cedb::CommitSlot best{};
+    for (uint32_t off : cedb::kSlotOffset) {
+        cedb::CommitSlot s;
+        memcpy(&s, bytes.data() + off, sizeof s);
+        if (cedb::SlotValid(s, h.generation) && (!out.slotOffset || s.seq > best.seq)) {
+            best = s;
+            out.slotOffset = off;
+        }
+    }
+    if (!out.slotOffset || best.end > bytes.size()) return out;
+    out.end = static_cast<size_t>(best.end);
+    for (size_t pos = cedb::kHeaderBytes; pos < out.end;) {
+        cedb::Entry e;
+        uint32_t n = cedb::DecodeEntry(bytes.data(), out.end, pos, e);
+        if (!n) break;
+        out.entries.push_back(pos);
+        pos += n;
+    }
+    out.valid = true;
+    return out;
+}
+
+void ResealEntry(std::vector<BYTE>& bytes, size_t at) {
+    uint32_t size = 0;
+    if (at + 8 > bytes.size()) return;
+    memcpy(&size, bytes.data() + at + 4, 4);
+    if (size < 8 || size > bytes.size() - at) return;
+    uint32_t crc = cedb::Crc32(bytes.data() + at, size - 4);
+    memcpy(bytes.data() + at + size - 4, &crc, 4);
+}
+
+void ResealHeader(std::vector<BYTE>& bytes) {
+    if (bytes.size() < sizeof(cedb::FileHeader)) return;
+    cedb::FileHeader h;
+    memcpy(&h, bytes.data(), sizeof h);
+    h.crc = cedb::Crc32(&h, offsetof(cedb::FileHeader, crc));
+    memcpy(bytes.data(), &h, sizeof h);
+}
+
+void ResealSlot(std::vector<BYTE>& bytes, uint32_t off) {
+    if (bytes.size() < off + sizeof(cedb::CommitSlot)) return;
+    cedb::CommitSlot s;
+    memcpy(&s, bytes.data() + off, sizeof s);
+    cedb::SealSlot(s);
+    memcpy(bytes.data() + off, &s, sizeof s);
+}
+
+// Points a new commit slot at the end of `bytes`, as the engine's next
+// commit after the slot at `current` would.
+static void Commit(std::vector<BYTE>& bytes, uint32_t current) {
+    cedb::CommitSlot slot;
+    memcpy(&slot, bytes.data() + current, sizeof slot);
+    slot.seq += 1;
+    slot.end = bytes.size();
+    cedb::SealSlot(slot);
+    memcpy(bytes.data() + cedb::kSlotOffset[slot.seq & 1], &slot, sizeof slot);
+}
+
+bool AppendCommitted(std::vector<BYTE>& bytes, const std::vector<BYTE>& entry) {
+    FileLayout layout = LayoutOf(bytes);
+    if (!layout.valid) return false;
+    bytes.resize(layout.end);
+    bytes.insert(bytes.end(), entry.begin(), entry.end());
+    Commit(bytes, layout.slotOffset);
+    return true;
+}
+
+bool FillWithCopies(const wchar_t* name, int total) {
+    std::wstring path = FileOf(name);
+    std::vector<BYTE> bytes = Slurp(path);
+    FileLayout layout = LayoutOf(bytes);
+    if (!layout.valid) return false;
+    bytes.resize(layout.end);
+    // The live records and the last one written.
+    std::map<CEOID, bool> live;
+    cedb::Entry last;
+    CEOID top = 0;
+    for (size_t pos : layout.entries) {
+        cedb::Entry e;
+        cedb::DecodeEntry(bytes.data(), bytes.size(), pos, e);
+        if (e.kind == cedb::kEntryPut) {
+            live[e.oid] = true;
+            last = e;
+        } else {
+            live.erase(e.oid);
+        }
+        if (e.oid > top) top = e.oid;
+    }
+    if (live.empty()) return false;
+    for (int have = static_cast<int>(live.size()); have < total; ++have) {
+        std::vector<BYTE> e = cedb::EncodeEntry(cedb::kEntryPut, ++top, last.record.props);
+        bytes.insert(bytes.end(), e.begin(), e.end());
+    }
+    Commit(bytes, layout.slotOffset);
+    Spit(path, bytes);
+    return true;
 }
 
 }  // namespace cedbtest

@@ -8,12 +8,14 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "CeDbTestUtil.h"
+#include "ce/cedb/CeDbFormat.h"
 #include "windbase.h"
 
 using namespace cedbtest;
@@ -165,22 +167,10 @@ std::map<LONG, LONG> ReadState(const wchar_t* db, LONG from, LONG to, bool& inta
     return state;
 }
 
-std::wstring SelfPath() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
-}
-
 HANDLE StartWriter(const wchar_t* db, int round, int id, const std::wstring& log) {
-    wchar_t cmd[MAX_PATH * 3];
-    swprintf(cmd, MAX_PATH * 3, L"\"%ls\" --writer \"%ls\" %d %d \"%ls\"", SelfPath().c_str(), db, round, id,
-             log.c_str());
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
+    wchar_t args[MAX_PATH * 3];
+    swprintf(args, MAX_PATH * 3, L"--writer \"%ls\" %d %d \"%ls\"", db, round, id, log.c_str());
+    return StartSelf(args);
 }
 
 // After a kill, the records of one writer are the result of every logged
@@ -201,25 +191,6 @@ class CeDbCrash : public ::testing::Test {
 protected:
     ScopedStore store{L"crash"};
 };
-
-std::vector<BYTE> Slurp(const std::wstring& path) {
-    std::vector<BYTE> bytes;
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    LARGE_INTEGER size{};
-    GetFileSizeEx(f, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD got = 0;
-    if (!bytes.empty()) ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(f);
-    return bytes;
-}
-
-void Spit(const std::wstring& path, const std::vector<BYTE>& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD put = 0;
-    if (!bytes.empty()) WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
-    CloseHandle(f);
-}
 
 // Rounds of two writers at once on `db`, each killed at a random moment;
 // returns the number of operations they logged. Each writer gets to log
@@ -360,6 +331,101 @@ TEST_F(CeDbCrash, FlippedByteInsideARecordIsDetected) {
     ExpectSetAside(store, "flipped");
 }
 
+// Damage that keeps every checksum right: the values themselves must be
+// believed no further than the file can hold.
+TEST_F(CeDbCrash, HugeCountsWithTheirChecksumsRightAreDamageNotAnAbort) {
+    const std::vector<BYTE> good = MakeVictim(store);
+    FileLayout layout = LayoutOf(good);
+    ASSERT_TRUE(layout.valid);
+    ASSERT_EQ(layout.entries.size(), 3u);
+    const size_t at = layout.entries[1];
+    struct Case {
+        const char* what;
+        size_t offset;  // within the entry
+        uint32_t value;
+    } cases[] = {{"property count", 16, 0xFFFFFFFFu},
+                 {"property count", 16, 0x10000000u},
+                 {"property count", 16, 3},
+                 {"property length", 24, 0xFFFFFFF0u},
+                 {"entry size", 4, 0x7FFFFFFCu}};
+    for (const Case& c : cases) {
+        std::vector<BYTE> bytes = good;
+        memcpy(bytes.data() + at + c.offset, &c.value, 4);
+        ResealEntry(bytes, at);
+        Spit(DbFile(store, L"victim"), bytes);
+        ExpectSetAside(store, c.what);
+        for (const std::wstring& f : store.FilesWith(L"damaged")) DeleteFileW(f.c_str());
+        Spit(DbFile(store, L"victim"), good);
+    }
+}
+
+TEST_F(CeDbCrash, ValuesNoWriteCouldStoreAreDamage) {
+    const std::vector<BYTE> good = MakeVictim(store);
+    struct Case {
+        const char* what;
+        CEPROPID id;
+        std::vector<BYTE> data;
+    } cases[] = {{"string of odd length", 0x0002001F, {'a', 0, 'b'}},
+                 {"32-bit value of 2 bytes", 0x00030003, {1, 2}},
+                 {"16-bit value of 4 bytes", 0x00030002, {1, 2, 3, 4}},
+                 {"time of 7 bytes", 0x00030040, {1, 2, 3, 4, 5, 6, 7}},
+                 {"unknown type", 0x00030077, {1, 2, 3, 4}},
+                 {"string longer than a property can be", 0x0002001F,
+                  std::vector<BYTE>(CEDB_MAXPROPDATASIZE + 1, 'x')}};
+    for (const Case& c : cases) {
+        std::vector<BYTE> bytes = good;
+        cedb::Prop prop{c.id, c.data};
+        ASSERT_TRUE(AppendCommitted(bytes, cedb::EncodeEntry(cedb::kEntryPut, 9, {prop}))) << c.what;
+        Spit(DbFile(store, L"victim"), bytes);
+        ExpectSetAside(store, c.what);
+        for (const std::wstring& f : store.FilesWith(L"damaged")) DeleteFileW(f.c_str());
+        Spit(DbFile(store, L"victim"), good);
+    }
+    // The same entry with whole values is fine.
+    std::vector<BYTE> bytes = good;
+    cedb::Prop prop{0x0002001F, {'a', 0, 'b', 0}};
+    ASSERT_TRUE(AppendCommitted(bytes, cedb::EncodeEntry(cedb::kEntryPut, 9, {prop})));
+    Spit(DbFile(store, L"victim"), bytes);
+    HANDLE h = Open(L"Victim");
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ASSERT_EQ(CeSeekDatabase(h, CEDB_SEEK_CEOID, 9, nullptr), 9u);
+    Read r;
+    ReadNext(h, r);
+    ASSERT_EQ(r.oid, 9u);
+    ASSERT_NE(r.Find(0x0002001F), nullptr);
+    EXPECT_STREQ(r.Find(0x0002001F)->val.lpwstr, L"ab");
+    CloseHandle(h);
+    EXPECT_TRUE(store.FilesWith(L"damaged").empty());
+}
+
+TEST_F(CeDbCrash, RecordIdsThatRunOutNeverOverwriteARecord) {
+    std::vector<BYTE> bytes = MakeVictim(store);
+    cedb::FileHeader header;
+    memcpy(&header, bytes.data(), sizeof header);
+    header.firstFreeOid = 0xFFFFFFFFu;
+    memcpy(bytes.data(), &header, sizeof header);
+    ResealHeader(bytes);
+    Spit(DbFile(store, L"victim"), bytes);
+    HANDLE h = Open(L"Victim");
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::vector<CEOID> ids;
+    for (LONG i = 4; i <= 6; ++i) {
+        CEPROPVAL v = I4(1, i);
+        ids.push_back(CeWriteRecordProps(h, 0, 1, &v));
+        EXPECT_NE(ids.back(), 0u);
+    }
+    EXPECT_NE(ids[0], ids[1]);
+    EXPECT_NE(ids[1], ids[2]);
+    EXPECT_NE(ids[0], ids[2]);
+    CloseHandle(h);
+    h = Open(L"Victim");
+    std::vector<LONG> values = AllI4(h, 0x00010003);
+    std::sort(values.begin(), values.end());
+    EXPECT_EQ(values, (std::vector<LONG>{1, 2, 3, 4, 5, 6}));
+    CloseHandle(h);
+    EXPECT_TRUE(store.FilesWith(L"damaged").empty());
+}
+
 TEST_F(CeDbCrash, DamageFoundWhileOpenFailsTheCallsNotTheProcess) {
     MakeVictim(store);
     HANDLE h = Open(L"Victim");
@@ -376,6 +442,27 @@ TEST_F(CeDbCrash, DamageFoundWhileOpenFailsTheCallsNotTheProcess) {
     ReadNext(h, r);
     EXPECT_EQ(r.oid, 0u);
     EXPECT_EQ(store.FilesWith(L"damaged").size(), 1u);
+    CloseHandle(h);
+}
+
+TEST_F(CeDbCrash, ADatabaseMadeAnewAfterDamageFoundByAWriteOpens) {
+    MakeVictim(store);
+    HANDLE h = Open(L"Victim");
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    Spit(DbFile(store, L"victim"), std::vector<BYTE>(2000, 0xEE));
+    CEPROPVAL v = I4(1, 9);
+    EXPECT_EQ(CeWriteRecordProps(h, 0, 1, &v), 0u);  // finds the damage, sets the file aside
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_CORRUPT));
+    ASSERT_EQ(store.FilesWith(L"damaged").size(), 1u);
+    // Made anew (here, or by another program): it opens and works.
+    ASSERT_NE(Create(L"Victim"), 0u);
+    HANDLE fresh = Open(L"Victim");
+    ASSERT_NE(fresh, INVALID_HANDLE_VALUE) << GetLastError();
+    EXPECT_NE(CeWriteRecordProps(fresh, 0, 1, &v), 0u);
+    EXPECT_EQ(AllI4(fresh, 0x00010003), (std::vector<LONG>{9}));
+    // The old handle stays on the damaged one.
+    EXPECT_EQ(CeWriteRecordProps(h, 0, 1, &v), 0u);
+    CloseHandle(fresh);
     CloseHandle(h);
 }
 

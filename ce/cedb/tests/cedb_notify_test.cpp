@@ -65,6 +65,17 @@ int RunNotifyWriter(const wchar_t* db, const wchar_t* eventName) {
     return CeDeleteDatabaseEx(&guid, dbOid) ? 0 : 4;
 }
 
+// Writes one record and is ended by the engine right after the commit, as a
+// writer killed at that moment would be.
+int RunCommitAndDie(const wchar_t* db) {
+    HANDLE h = Open(db);
+    if (h == INVALID_HANDLE_VALUE) return 2;
+    SetEnvironmentVariableW(L"ZEN_CEDB_FAULT", L"exit-after-commit");
+    CEPROPVAL v = I4(1, 7);
+    CeWriteRecordProps(h, 0, 1, &v);
+    return 3;  // the fault point was never reached
+}
+
 class CeDbNotify : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -113,14 +124,11 @@ TEST_F(CeDbNotify, ChangesOfAnotherProcessReachTheWindow) {
     swprintf(eventName, 64, L"Local\\CeDbNotifyGo%lu", GetCurrentProcessId());
     HANDLE go = CreateEventW(nullptr, TRUE, FALSE, eventName);
 
-    wchar_t self[MAX_PATH], cmd[MAX_PATH * 2];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    swprintf(cmd, MAX_PATH * 2, L"\"%ls\" --notify-writer Remote %ls", self, eventName);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
+    wchar_t args[128];
+    swprintf(args, 128, L"--notify-writer Remote %ls", eventName);
     PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    CloseHandle(pi.hThread);
+    pi.hProcess = StartSelf(args);
+    ASSERT_NE(pi.hProcess, nullptr);
 
     ASSERT_TRUE(zentest::WaitUntil([] { return g_seen.size() >= 5; }, 8000)) << g_seen.size() << " seen";
     UINT want[] = {DB_CEOID_CREATED, DB_CEOID_CREATED, DB_CEOID_CREATED, DB_CEOID_CHANGED, DB_CEOID_RECORD_DELETED};
@@ -152,12 +160,43 @@ TEST_F(CeDbNotify, ChangesOfAnotherProcessReachTheWindow) {
     CloseHandle(go);
 }
 
+TEST_F(CeDbNotify, AWriterKilledRightAfterItsCommitLeavesNoStaleView) {
+    CEOID dbOid = Create(L"Killed");
+    HANDLE watched = Open(L"Killed", 0, &g_request);
+    HANDLE plain = Open(L"Killed");
+    ASSERT_NE(watched, INVALID_HANDLE_VALUE);
+    ASSERT_NE(plain, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(AllI4(plain, 0x00010003).empty());
+
+    HANDLE child = StartSelf(L"--commit-and-die Killed");
+    ASSERT_NE(child, nullptr);
+    ASSERT_EQ(WaitForSingleObject(child, 10000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(child, &code);
+    CloseHandle(child);
+    ASSERT_EQ(code, 9u) << "the writer was not ended at its commit";
+
+    // A handle that was open all along reads the committed record at once,
+    // and the watching window hears of it.
+    EXPECT_EQ(AllI4(plain, 0x00010003), (std::vector<LONG>{7}));
+    ASSERT_TRUE(zentest::WaitUntil([] { return !g_seen.empty(); }, 3000)) << "no notification";
+    EXPECT_EQ(g_seen[0].type, static_cast<UINT>(DB_CEOID_CREATED));
+    EXPECT_EQ(g_seen[0].parent, dbOid);
+    // The database stays usable for everyone.
+    CEPROPVAL v = I4(1, 8);
+    EXPECT_NE(CeWriteRecordProps(plain, 0, 1, &v), 0u);
+    EXPECT_EQ(AllI4(watched, 0x00010003), (std::vector<LONG>{7, 8}));
+    CloseHandle(plain);
+    CloseHandle(watched);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int wargc = 0;
     LPWSTR* wargv = CommandLineToArgvW(GetCommandLineW(), &wargc);
     if (wargc == 4 && wcscmp(wargv[1], L"--notify-writer") == 0) return RunNotifyWriter(wargv[2], wargv[3]);
+    if (wargc == 3 && wcscmp(wargv[1], L"--commit-and-die") == 0) return RunCommitAndDie(wargv[2]);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

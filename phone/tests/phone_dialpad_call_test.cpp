@@ -1,0 +1,159 @@
+// The main window with the link open on the simulated module: calls made and
+// taken with pen taps on the dial pad's keys.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CeDbTestUtil.h"
+#include "ContactFixture.h"
+#include "ModuleCard.h"
+#include "ModuleCommands.h"
+#include "Screenshot.h"
+#include "TestSkins.h"
+#include "UiInput.h"
+#include "WinTest.h"
+#include "modem/ModemMessages.h"
+#include "phone/CCeMWndPhone.h"
+
+namespace {
+
+class QuietPhone : public CCeMWndPhone {
+public:
+    using CCeMWndPhone::CCeMWndPhone;
+
+protected:
+    // The handheld's clock stays as it is under test.
+    bool SetHandheldTime(const SYSTEMTIME&) override { return true; }
+    void ShowLowBatteryNotice() override {}
+    void ShowLockedNotice() override {}
+};
+
+class DialPadCallTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(CeDevMgrStartInProcess()) << GetLastError();
+        ASSERT_TRUE(testskins::CopySkin(L"default", L"default"));
+    }
+    static void TearDownTestSuite() { CeDevMgrStopInProcess(); }
+
+    void SetUp() override
+    {
+        contacttest::CreateDatabases();
+        contacttest::AddPerson({L"홍길동", L"0101234567"});
+        data.SetInstallDir(testskins::kInstall);
+        data.m_EnvDB.Load();
+        data.m_Settings.nBellSource = 1;
+        data.m_Settings.bKeypadTone = 0;
+        data.m_Settings.bAutoAreaCode = 0;
+        card.Module().SetRingTiming(400, 150, 50);
+        card.Module().SetAutoAnswer(-1);
+        ASSERT_TRUE(card.Insert()) << GetLastError();
+
+        ASSERT_EQ(1, phone.CreatePhone(GetModuleHandleW(nullptr)));
+        ASSERT_NE(0, data.m_ContactsDB.OpenDefault(phone.GetHwnd()));
+        data.m_Modem.SetSettleDelay(50);
+        ASSERT_EQ(0, phone.Calls().ResetCall(phone.GetHwnd()));
+        ASSERT_TRUE(zentest::WaitUntil(
+            [&] { return data.m_Modem.LinkState == LINK_READY && data.m_Modem.Ready && !data.m_Modem.QueuedCount(); },
+            5000));
+        zentest::PumpMessages(200);
+        uitest::Activate(phone.GetHwnd());
+    }
+    void TearDown() override
+    {
+        data.m_Modem.Close();
+        phone.Destroy();
+        data.m_ContactsDB.Close();
+    }
+
+    void Tap(int key) { uitest::Tap(testskins::KeyCentre(phone.DialPad(), key)); }
+    void Hold(int key)
+    {
+        const POINT p = testskins::KeyCentre(phone.DialPad(), key);
+        uitest::PenMove(p);
+        uitest::PenDown(p);
+        uitest::PenUp(p);
+    }
+    // Command lines the module received that start with `prefix`.
+    std::vector<std::string> Sent(const std::string& prefix) { return modulecmd::Sent(card, prefix); }
+    bool WaitSent(const std::string& prefix, size_t count = 1) { return modulecmd::WaitSent(card, prefix, count); }
+    bool WaitHandled(LONG state)
+    {
+        return zentest::WaitUntil([&] { return data.m_Call.nLastState == state; }, 4000);
+    }
+
+    cedbtest::ScopedStore store{L"dialpadcall"};
+    ModuleCard card;
+    CCeDataManager data;
+    QuietPhone phone{data};
+};
+
+TEST_F(DialPadCallTest, TappedDigitsAndSendDialTheExactLine)
+{
+    for (int key : {0, 1, 6, 7, 7, 7, 8, 8, 8, 8})
+        Tap(key);
+    EXPECT_STREQ(L"0167778888", phone.Lcd().NumberText());
+    zentest::PumpMessages(100);
+    zentest::SaveScreenshot(zentest::CaptureScreen(), L"typed");
+    Tap(CCeMCallControl::KEY_SEND);
+    ASSERT_TRUE(WaitSent("AT$ORI"));
+    EXPECT_EQ(std::vector<std::string>{"AT$ORI0167778888"}, Sent("AT$ORI"));
+    ASSERT_TRUE(WaitHandled(CALL_SETUP));
+    EXPECT_STREQ(L"전화를 걸고 있습니다...", phone.Lcd().MessageText());
+
+    // During the call the keys are tones and end releases.
+    card.Module().RemoteAnswer();
+    ASSERT_TRUE(WaitHandled(CALL_CONNECTED));
+    Tap(9);
+    ASSERT_TRUE(WaitSent("AT$DTMF"));
+    Tap(CCeMCallControl::KEY_END);
+    ASSERT_TRUE(WaitSent("AT$REL"));
+    ASSERT_TRUE(WaitHandled(CALL_NO_CARRIER));
+
+    // Holding send on the empty line redials the newest call.
+    Hold(CCeMCallControl::KEY_SEND);
+    ASSERT_TRUE(WaitSent("AT$ORI", 2));
+    EXPECT_EQ("AT$ORI0167778888", Sent("AT$ORI")[1]);
+}
+
+TEST_F(DialPadCallTest, ARingingCallIsAnsweredByATapAndEndedByTheEndKey)
+{
+    card.Module().Ring("0101234567");
+    ASSERT_TRUE(WaitHandled(CALL_RINGING));
+    EXPECT_STREQ(L"홍길동", phone.Lcd().NumberText());
+    EXPECT_STREQ(L"전화가 왔습니다.", phone.Lcd().MessageText());
+    zentest::PumpMessages(100);
+    zentest::SaveScreenshot(zentest::CaptureScreen(), L"ringing");
+    Tap(CCeMCallControl::KEY_END);  // ignored while it rings
+    zentest::PumpMessages(300);
+    EXPECT_TRUE(Sent("AT$REL").empty());
+    Tap(5);
+    ASSERT_TRUE(WaitSent("AT$QCCAV"));
+    ASSERT_TRUE(WaitHandled(CALL_CONNECTED));
+    EXPECT_TRUE(phone.Lcd().IsCallTimerRunning());
+    zentest::PumpMessages(1100);
+    zentest::SaveScreenshot(zentest::CaptureScreen(), L"in-call");
+    Tap(CCeMCallControl::KEY_END);
+    ASSERT_TRUE(WaitHandled(CALL_NO_CARRIER));
+    data.m_CallListDB.Load();
+    const CallItem* call = data.m_CallListDB.Nth(CCeCallListDB::kAll, 0);
+    ASSERT_NE(nullptr, call);
+    EXPECT_EQ(CCeCallListDB::kAnswered, call->nKind);
+    EXPECT_STREQ("010-123-4567", call->szNumber);
+    EXPECT_GE(call->nSeconds, 1);
+}
+
+TEST_F(DialPadCallTest, StarRejectsARingingCall)
+{
+    card.Module().Ring("0167778888");
+    ASSERT_TRUE(WaitHandled(CALL_RINGING));
+    Tap(CCeMCallControl::KEY_STAR);
+    ASSERT_TRUE(WaitSent("AT$REJECT"));
+    ASSERT_TRUE(WaitHandled(CALL_NO_CARRIER));
+    data.m_CallListDB.Load();
+    EXPECT_EQ(CCeCallListDB::kRejected, data.m_CallListDB.Nth(CCeCallListDB::kAll, 0)->nKind);
+}
+
+}  // namespace
