@@ -50,8 +50,9 @@ std::wstring Format(const wchar_t* format, int a, int b = 0, int c = 0)
 
 }  // namespace
 
-CCeMSmsSenderWnd::CCeMSmsSenderWnd(CCeSmsDB* store, CCeMAtSender* link, CCeContactsDB* contacts)
-    : m_pStore(store), m_pLink(link), m_pContacts(contacts), m_hMain(nullptr),
+CCeMSmsSenderWnd::CCeMSmsSenderWnd(CCeSmsDB* store, CCeMAtSender* link, CCeContactsDB* contacts,
+                                   CCeCategoriesDB* categories)
+    : m_pStore(store), m_pLink(link), m_pContacts(contacts), m_pCategories(categories), m_hMain(nullptr),
       m_hMessages(nullptr), m_nPhase(kEditing), m_nView(kViewCallback), m_nSuccess(0),
       m_nFailure(0), m_bResend(0), m_szCallback{}, m_nBytes(0), m_dwLastSend(0),
       m_bWaiting(false), m_nFrame(0), m_ackTimeoutMs(kDefaultAckTimeoutMs), m_hFont(nullptr),
@@ -307,7 +308,7 @@ void CCeMSmsSenderWnd::RemoveRecipient()
 void CCeMSmsSenderWnd::PickRecipients()
 {
     SipShowIM(SIPF_OFF);
-    CCeMMultiPicker picker(Contacts());
+    CCeMMultiPicker picker(m_pContacts, m_pCategories);
     for (int i = 0; i < RecipientCount(); ++i)
         picker.AddPreselected(Recipient(i).c_str());
     if (picker.Run(m_hWnd) != 1)

@@ -13,6 +13,7 @@
 #include "toolkit/CCeMWnd.h"
 
 class CCeMAtSender;
+class CCeCategoriesDB;
 class CCeContactsDB;
 
 class CCeMSmsSenderWnd : public CCeMWnd {
@@ -53,9 +54,10 @@ public:
     static constexpr int kNotifySending = 6;
     static constexpr int kNotifyFinished = 7;
 
-    // Null store, link or contacts: the program's own (g_pDataManager).
+    // Null store, link, contacts or categories: the program's own
+    // (g_pDataManager).
     explicit CCeMSmsSenderWnd(CCeSmsDB* store = nullptr, CCeMAtSender* link = nullptr,
-                              CCeContactsDB* contacts = nullptr);
+                              CCeContactsDB* contacts = nullptr, CCeCategoriesDB* categories = nullptr);
     ~CCeMSmsSenderWnd() override;
 
     using CCeMWnd::Create;
@@ -132,6 +134,7 @@ private:
     CCeSmsDB* m_pStore;
     CCeMAtSender* m_pLink;
     CCeContactsDB* m_pContacts;
+    CCeCategoriesDB* m_pCategories;
     HWND m_hMain;
     HWND m_hMessages;
     std::wstring m_ownNumber;

@@ -9,12 +9,17 @@
 #include <vector>
 
 #include "CeDbTestUtil.h"
+#include "ModalSteps.h"
 #include "Screenshot.h"
 #include "SimLinkFixture.h"
 #include "UiInput.h"
 #include "WinTest.h"
 #include "modem/CodePage.h"
+#include "screens/messaging/CCeMPhraseBox.h"
 #include "screens/messaging/CCeMSmsSenderWnd.h"
+#include "stores/CCeContactsDB.h"
+#include "stores/CCeSmsMsgDB.h"
+#include "stores/tests/ContactFixture.h"
 #include "toolkit/ToolkitMessages.h"
 
 namespace {
@@ -54,6 +59,7 @@ protected:
         SimLinkTest::SetUp();
         UseDioHanConversion();
         SetEnvironmentVariableW(L"ZEN_OBJECT_STORE", scoped.Folder().c_str());
+        contacttest::CreateDatabases();
         g_owner = &owner;
         host = uitest::MakeHost(L"composer");
         WNDCLASSW wc = {};
@@ -154,7 +160,9 @@ protected:
 
     cedbtest::ScopedStore scoped{L"smssender"};
     CCeSmsDB db{nullptr};
-    Sender sender{&db, &modem, nullptr};
+    CCeCategoriesDB categories;
+    CCeContactsDB contacts{&categories};
+    Sender sender{&db, &modem, &contacts, &categories};
     Owner owner;
     HWND host = nullptr;
     HWND ownerWnd = nullptr;
@@ -162,6 +170,21 @@ protected:
     int verdicts = 0;
     std::function<void(WPARAM)> onVerdict;
 };
+
+using modaltest::Steps;
+using modaltest::TapAt;
+
+// The foreground dialog of class #32770 other than a message box, drawn
+// and settled for a few ticks.
+HWND SettledDialog(int* settled)
+{
+    HWND d = GetForegroundWindow();
+    wchar_t cls[16] = {};
+    GetClassNameW(d, cls, 16);
+    if (!d || wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(d))
+        return nullptr;
+    return ++*settled > 2 ? d : nullptr;
+}
 
 TEST(SenderText, PartsAreCutAtWholeCharactersAndTheTitleCountsBytes)
 {
@@ -478,6 +501,110 @@ TEST_F(SenderTest, SendingWhileACallRings)
     EXPECT_EQ(2, sender.Successes());
     EXPECT_EQ(2u, SendLines().size());
     EXPECT_EQ(2, static_cast<LONG>(modem.CallState));
+}
+
+}  // namespace
+
+namespace {
+
+// The phonebook pick replaces the list with the picked mobile numbers; the
+// current recipients come preselected.
+TEST_F(SenderTest, PickingFromThePhonebookReplacesTheRecipients)
+{
+    contacttest::AddPerson(contacttest::Person(L"가영", L"010-1111-0001"));
+    contacttest::AddPerson(contacttest::Person(L"나래", L"010-1111-0002"));
+    AddRecipients(1);
+    TapTab(Sender::kViewRecipients);
+    SetWindowTextW(sender.Control(Sender::kRecipient), L"01011110001");
+    Tap(Sender::kAdd);
+    ASSERT_EQ(2, sender.RecipientCount());
+    int settled = 0;
+    bool tapped = false;
+    Steps({
+        [&] {
+            HWND d = SettledDialog(&settled);
+            if (!d)
+                return false;
+            zentest::SaveScreenshot(zentest::CaptureScreen(), L"sender_pick");
+            // 나래 is the second row of the list.
+            HWND list = FindWindowExW(d, nullptr, L"CCeMItemList", nullptr);
+            if (!list)
+                return false;
+            tapped = true;
+            return TapAt(uitest::ScreenPoint(list, 60, 16 + 8));
+        },
+        [&] {
+            HWND d = GetForegroundWindow();
+            return TapAt(Centre(GetDlgItem(d, IDOK)));
+        },
+    });
+    Tap(Sender::kPick);
+    zentest::PumpMessages(50);
+    ASSERT_TRUE(tapped);
+    ASSERT_EQ(3, sender.RecipientCount());
+    EXPECT_EQ(L"0107770100", sender.Recipient(0));
+    EXPECT_EQ(L"010-1111-0002", sender.Recipient(2));
+}
+
+// A saved phrase is appended while the text stays within 240 bytes, and
+// refused beyond.
+TEST_F(SenderTest, ASavedPhraseIsAppendedWhileItFits)
+{
+    CCeSmsMsgDB phrases;
+    ASSERT_EQ(1, phrases.Add(L"가는 중"));  // 7 bytes
+    sender.ShowFor(nullptr, L"abc ");
+    auto choose = [&](int* settled) {
+        return std::vector<std::function<bool()>>{
+            [settled] {
+                HWND d = SettledDialog(settled);
+                if (!d)
+                    return false;
+                HWND cells = GetDlgItem(d, CCeMPhraseBox::kCellsId);
+                RECT rc;
+                GetWindowRect(cells, &rc);
+                return TapAt({rc.left + 20, rc.top + CCeMPhraseBox::kChoose * 24 + 12});
+            },
+        };
+    };
+    int settled = 0;
+    Steps(choose(&settled));
+    Tap(Sender::kPhrase);
+    zentest::PumpMessages(50);
+    EXPECT_EQ(L"abc 가는 중", TextOf(sender.Control(Sender::kText)));
+    EXPECT_EQ(11, sender.Bytes());
+
+    // 234 bytes and 7 more would be 241: refused with an error.
+    sender.ShowFor(nullptr, std::wstring(234, L'x').c_str());
+    settled = 0;
+    auto steps = choose(&settled);
+    steps.push_back([&] {
+        HWND box = uitest::FindOwnVisible(L"#32770");
+        if (!box || GetDlgItem(box, CCeMPhraseBox::kCellsId))
+            return false;
+        captions.push_back(TextOf(box).substr(0, 2));
+        return TapAt(Centre(GetDlgItem(box, IDOK)));
+    });
+    Steps(steps);
+    Tap(Sender::kPhrase);
+    zentest::PumpMessages(50);
+    ASSERT_EQ(1u, captions.size());
+    EXPECT_EQ(L"오류", captions[0]);
+    EXPECT_EQ(234, sender.Bytes());
+}
+
+// A recipient found in the contacts is sent to by name.
+TEST_F(SenderTest, ARecipientInTheContactsIsShownByName)
+{
+    OpenReady();
+    contacttest::AddPerson(contacttest::Person(L"다솜", L"010-4444-5555"));
+    ASSERT_EQ(1, contacts.OpenDefault(static_cast<HWND>(nullptr)));
+    card.Module().SetAckMode(SimModule::AckMode::None);
+    sender.ShowFor(L"01044445555", L"hi");
+    Tap(Sender::kSend);
+    ASSERT_EQ(Sender::kSending, sender.Phase());
+    EXPECT_EQ(0u, sender.StatusText().find(L"\"다솜\"\r\n님에게 전송중입니다."));
+    EXPECT_STREQ(L"다솜", db.Nth(kSmsAll, 0)->szName);
+    sender.AbortAll();
 }
 
 }  // namespace
