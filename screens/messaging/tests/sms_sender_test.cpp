@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -215,6 +216,35 @@ TEST(SenderText, PartsAreCutAtWholeCharactersAndTheTitleCountsBytes)
     EXPECT_FALSE(red);
     EXPECT_EQ(L"새메시지 - 남은 글자 : 0 (3/3)", Sender::TitleText(240, &red));
     EXPECT_FALSE(red);
+}
+
+// Random mixes of one- and two-byte characters: the parts put together are
+// the text; a part ends only where its next character would not fit; the
+// first two hold at most 80 bytes (the third takes what is left, which can
+// pass 80 even for 240 bytes when two-byte characters did not fit before).
+TEST(SenderText, RandomTextsAreCutWithoutLossAtTheRightPlaces)
+{
+    std::mt19937 rng(515);
+    for (int round = 0; round < 300; ++round) {
+        std::wstring text;
+        const int n = std::uniform_int_distribution<int>(0, 200)(rng);
+        for (int i = 0; i < n; ++i)
+            text += (rng() % 3) ? static_cast<wchar_t>(0xAC00 + rng() % 11172)
+                                : static_cast<wchar_t>(L' ' + rng() % 90);
+        const auto parts = Sender::CutIntoParts(text);
+        std::wstring joined;
+        for (const auto& part : parts) {
+            EXPECT_FALSE(part.empty());
+            joined += part;
+        }
+        ASSERT_EQ(text, joined) << "round " << round;
+        ASSERT_LE(parts.size(), 3u);
+        EXPECT_EQ(text.empty(), parts.empty());
+        for (size_t i = 0; i + 1 < parts.size(); ++i) {
+            EXPECT_LE(Sender::TextBytes(parts[i]), 80);
+            EXPECT_GT(Sender::TextBytes(parts[i] + parts[i + 1][0]), 80) << "round " << round;
+        }
+    }
 }
 
 TEST_F(SenderTest, TypedTextSetsTheLimitAndTellsTheMessageWindow)
