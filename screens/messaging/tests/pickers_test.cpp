@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ModalSteps.h"
 #include "Screenshot.h"
 #include "UiInput.h"
 #include "WinTest.h"
@@ -48,30 +49,10 @@ protected:
     }
     void TearDown() override { uitest::StopModalSteps(); }
 
-    // Runs `steps` one after the other while a dialog is up, one per tick;
-    // a step that returns false is tried again on the next tick.
     void Steps(std::vector<std::function<bool()>> steps)
     {
-        queue = std::move(steps);
-        next = 0;
-        tries = 0;
         settled = 0;
-        uitest::WhileModal(120, [this] {
-            if (next >= queue.size())
-                return false;
-            if (queue[next]()) {
-                ++next;
-                tries = 0;
-            } else if (++tries > 40) {
-                // Never came: fail and cancel every dialog rather than hang.
-                ADD_FAILURE() << "step " << next << " never became ready";
-                for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w;
-                     w = FindWindowExW(nullptr, w, L"#32770", nullptr))
-                    PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
-                return false;
-            }
-            return true;
-        });
+        modaltest::Steps(std::move(steps));
     }
     // The message box over `dialog`, if one is up.
     static HWND BoxOver(HWND dialog)
@@ -82,17 +63,7 @@ protected:
                 return w;
         return nullptr;
     }
-    // Puts the pointer at `p` and taps once it is really there: the display
-    // may report an older place late. False while it is not there yet.
-    static bool TapAt(POINT p)
-    {
-        SetCursorPos(p.x, p.y);
-        POINT now;
-        if (!GetCursorPos(&now) || now.x != p.x || now.y != p.y)
-            return false;
-        uitest::QueueTap(p);
-        return true;
-    }
+    static bool TapAt(POINT p) { return modaltest::TapAt(p); }
     // The dialog is up, active and drawn: taps now reach it.
     template <class Picker>
     bool Ready(Picker& picker)
@@ -119,9 +90,6 @@ protected:
     cedbtest::ScopedStore store{L"pickers"};
     CCeCategoriesDB categories;
     CCeContactsDB contacts{&categories};
-    std::vector<std::function<bool()>> queue;
-    size_t next = 0;
-    int tries = 0;
     int settled = 0;
 };
 
