@@ -1,0 +1,257 @@
+// The module information screen: as a view of the real main window (the
+// greeting reaching the display's banner line), and against the simulated
+// module for the version page, answering or silent.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CeDbTestUtil.h"
+#include "ModuleCard.h"
+#include "ScreenParent.h"
+#include "TestSkins.h"
+#include "modem/CCeMModemListener.h"
+#include "modem/ModemMessages.h"
+#include "phone/CCeMWndPhone.h"
+#include "screens/service/CCeMWndInfo.h"
+
+namespace {
+
+using servicetest::TapAt;
+using servicetest::TapControl;
+
+std::wstring PageOf(const CCeMWndInfo& info)
+{
+    wchar_t text[200];
+    info.PageText(text, 200);
+    return text;
+}
+
+class QuietPhone : public CCeMWndPhone {
+public:
+    using CCeMWndPhone::CCeMWndPhone;
+
+protected:
+    void ShowLockedNotice() override {}
+    void ShowLowBatteryNotice() override {}
+    bool SetHandheldTime(const SYSTEMTIME&) override { return true; }
+};
+
+class InfoInPhoneTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(testskins::CopySkin(L"default", L"default")); }
+
+    void SetUp() override
+    {
+        data.SetInstallDir(testskins::kInstall);
+        data.m_EnvDB.Load();
+        ASSERT_EQ(1, phone.CreatePhone(GetModuleHandleW(nullptr)));
+        uitest::Activate(phone.GetHwnd());
+        phone.SetScreenMaker(VIEW_GREETING,
+                             {[this](HWND parent, const CCeMPlacement& pl, int page) -> CCeMWnd* {
+                                  auto* info = new CCeMWndInfo(data);
+                                  info->CreateScreen(parent, pl, VIEW_GREETING, page);
+                                  return info;
+                              },
+                              [](CCeMWnd* screen, int page) { static_cast<CCeMWndInfo*>(screen)->SelectTab(page); }});
+        zentest::PumpMessages(50);
+    }
+    void TearDown() override { phone.Destroy(); }
+
+    CCeMWndInfo* Info() { return static_cast<CCeMWndInfo*>(phone.CurrentScreen()); }
+    std::wstring Edit()
+    {
+        wchar_t text[64] = {};
+        GetWindowTextW(GetDlgItem(Info()->GetHwnd(), CCeMWndInfo::kGreetingEdit), text, 64);
+        return text;
+    }
+    SettingsBlock OnDisk()
+    {
+        SettingsBlock block{};
+        CCeEnvDB env(block, testskins::kInstall);
+        EXPECT_EQ(1, env.Load());
+        return block;
+    }
+
+    cedbtest::ScopedStore store{L"serviceinfo"};
+    CCeDataManager data;
+    QuietPhone phone{data};
+};
+
+TEST_F(InfoInPhoneTest, TheGreetingIsTypedChosenAndShownOnTheBannerLine)
+{
+    strcpy(data.m_Modem.Status.dialInfo, "0167778888");
+    data.m_Settings.bShowGreeting = 0;
+    ASSERT_EQ(1, phone.SwitchView(VIEW_GREETING));
+    ASSERT_NE(nullptr, Info());
+    HWND screen = Info()->GetHwnd();
+    EXPECT_EQ(0, Info()->CurrentTab());
+    EXPECT_TRUE(servicetest::Shown(screen, CCeMWndInfo::kGreetingEdit));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(screen, CCeMWndInfo::kGreetingOff));
+
+    // Twenty-five keys give twenty characters.
+    TapControl(screen, CCeMWndInfo::kGreetingEdit);
+    for (int i = 0; i < 25; ++i)
+        uitest::Key(static_cast<WORD>('A' + i));
+    zentest::PumpMessages(100);
+    EXPECT_EQ(L"abcdefghijklmnopqrst", Edit());
+    servicetest::Snap(screen, L"service_info_greeting");
+
+    TapControl(screen, CCeMWndInfo::kGreetingOn);
+    EXPECT_EQ(1, data.m_Settings.bShowGreeting);
+    EXPECT_STREQ(L"abcdefghijklmnopqrst", data.m_Settings.szGreeting);
+    EXPECT_STREQ(L"abcdefghijklmnopqrst", phone.Lcd().BannerText());
+    servicetest::Snap(phone.GetHwnd(), L"service_info_banner");
+    EXPECT_EQ(1, OnDisk().bShowGreeting);
+    EXPECT_STREQ(L"abcdefghijklmnopqrst", OnDisk().szGreeting);
+
+    // Off: the banner goes back to the own number.
+    TapControl(screen, CCeMWndInfo::kGreetingOff);
+    EXPECT_EQ(0, data.m_Settings.bShowGreeting);
+    EXPECT_STREQ(L"0167778888", phone.Lcd().BannerText());
+
+    // The own-number page is the same screen turned (view 16), by the menu too.
+    SendMessageW(phone.GetHwnd(), WM_COMMAND, 40018, 0);
+    EXPECT_EQ(VIEW_OWNNUMBER, phone.CurrentView());
+    ASSERT_EQ(screen, Info()->GetHwnd());
+    EXPECT_EQ(1, Info()->CurrentTab());
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(screen, CCeMWndInfo::kGreetingEdit)));
+    EXPECT_EQ(L"내 전화 번호\r\n\r\n0167778888", PageOf(*Info()));
+    servicetest::Snap(screen, L"service_info_number");
+
+    // Without a link the version page says so instead of reading for ever.
+    TapAt(screen, 49, 122);
+    EXPECT_EQ(2, Info()->CurrentTab());
+    EXPECT_STREQ(L"모듈과 연결되어 있지 않습니다.", Info()->VersionText());
+
+    // A greeting typed and left without the choice is kept when the screen closes.
+    TapAt(screen, 49, 44);
+    SetWindowTextW(GetDlgItem(screen, CCeMWndInfo::kGreetingEdit), L"안녕하세요");
+    TapControl(screen, CCeMTabScreen::kCloseId);
+    EXPECT_EQ(VIEW_DIALPAD, phone.CurrentView());
+    EXPECT_STREQ(L"안녕하세요", data.m_Settings.szGreeting);
+    EXPECT_STREQ(L"안녕하세요", OnDisk().szGreeting);
+}
+
+// The link on the simulated module; results go to the screen as the phone core passes them.
+class LinkParent : public ScreenParent, public CCeMModemListener {
+public:
+    CCeMWndInfo* info = nullptr;
+    CCeMModem* modem = nullptr;
+    int opened = 1;
+    int versionResults = 0;
+
+    void OnVersion(int ok) override
+    {
+        ++versionResults;
+        if (ok && info)
+            info->SetVersionFromModule(modem->Status.moduleVersion);
+    }
+    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override
+    {
+        if (msg == WM_MODEM_OPENED) {
+            opened = static_cast<int>(wp);
+            return 0;
+        }
+        if (msg == WM_MODEM_RESULT) {
+            Dispatch(static_cast<int>(wp), static_cast<int>(lp));
+            return 0;
+        }
+        return ScreenParent::WindowProc(hwnd, msg, wp, lp);
+    }
+};
+
+class InfoLinkTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(CeDevMgrStartInProcess()) << GetLastError(); }
+    static void TearDownTestSuite() { CeDevMgrStopInProcess(); }
+
+    void SetUp() override
+    {
+        data.SetInstallDir(L"C:\\no-such-folder");
+        data.m_EnvDB.Load();
+        ASSERT_TRUE(card.Insert()) << GetLastError();
+        ASSERT_TRUE(parent.Make());
+        parent.modem = &data.m_Modem;
+        parent.info = &info;
+        data.m_Modem.SetWindows(parent.GetHwnd(), parent.GetHwnd(), parent.GetHwnd());
+        data.m_Modem.SetSettleDelay(50);
+        ASSERT_EQ(0, data.m_Modem.StartOpening(CCeMModem::FindModemPort(), 0));
+        ASSERT_TRUE(zentest::WaitUntil([&] { return parent.opened <= 0; }, 5000));
+        ASSERT_EQ(0, parent.opened);
+        ASSERT_TRUE(zentest::WaitUntil(
+            [&] { return data.m_Modem.Ready && !data.m_Modem.QueuedCount() && data.m_Modem.InFlight.id == -1; }, 5000));
+        zentest::PumpMessages(100);
+    }
+    void TearDown() override
+    {
+        info.Destroy();
+        data.m_Modem.Close();
+        parent.Destroy();
+    }
+    size_t VersionQueries()
+    {
+        size_t n = 0;
+        for (const std::string& c : card.Module().Commands())
+            n += c == "AT+GMR" ? 1 : 0;
+        return n;
+    }
+
+    cedbtest::ScopedStore store{L"serviceinfolink"};
+    ModuleCard card;
+    CCeDataManager data;
+    LinkParent parent;
+    CCeMWndInfo info{data};
+};
+
+TEST_F(InfoLinkTest, TheVersionPageReadsTheModuleAndTheAnswerReplacesReading)
+{
+    // A slow module: the page shows "Reading..." until the answer comes.
+    card.Module().SetResponseDelay(800);
+    ASSERT_EQ(1, info.CreateScreen(parent.GetHwnd(), ScreenParent::kView, ScreenParent::kScreenId, 2));
+    zentest::PumpMessages(100);
+    EXPECT_STREQ(L"Reading...", info.VersionText());
+    EXPECT_NE(std::wstring::npos, PageOf(info).find(L"모듈 버전\r\nReading..."));
+    servicetest::Snap(info.GetHwnd(), L"service_info_reading");
+    ASSERT_TRUE(zentest::WaitUntil([&] { return parent.versionResults > 0; }, 5000));
+    zentest::PumpMessages(50);
+    EXPECT_STREQ(L"ZM-1X2000 V1.20 2004-03-15", info.VersionText());
+    EXPECT_EQ(L"소프트웨어 버전\r\nZentrika 1.0\r\n\r\n모듈 버전\r\nZM-1X2000 V1.20 2004-03-15", PageOf(info));
+    EXPECT_EQ(1u, VersionQueries());
+    servicetest::Snap(info.GetHwnd(), L"service_info_version");
+
+    // Turning to the page again asks again; other pages do not.
+    TapAt(info.GetHwnd(), 49, 44);
+    TapAt(info.GetHwnd(), 49, 83);
+    zentest::PumpMessages(300);
+    EXPECT_EQ(1u, VersionQueries());
+    TapAt(info.GetHwnd(), 49, 122);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return VersionQueries() == 2; }, 3000));
+}
+
+TEST_F(InfoLinkTest, ASilentModuleLeavesTheScreenUsableAndSaysSo)
+{
+    card.Module().SetSilent(true);
+    info.SetVersionWait(1500);
+    ASSERT_EQ(1, info.CreateScreen(parent.GetHwnd(), ScreenParent::kView, ScreenParent::kScreenId, 0));
+    zentest::PumpMessages(50);
+    TapAt(info.GetHwnd(), 49, 122);
+    ASSERT_EQ(2, info.CurrentTab());
+    ASSERT_TRUE(zentest::WaitUntil([&] { return VersionQueries() >= 1; }, 3000));
+    EXPECT_STREQ(L"Reading...", info.VersionText());
+    ASSERT_TRUE(zentest::WaitUntil([&] { return wcscmp(info.VersionText(), L"Reading...") != 0; }, 4000));
+    EXPECT_STREQ(L"모듈 응답 없음", info.VersionText());
+    servicetest::Snap(info.GetHwnd(), L"service_info_silent");
+
+    // The rest of the screen still works.
+    TapAt(info.GetHwnd(), 49, 44);
+    EXPECT_EQ(0, info.CurrentTab());
+    TapControl(info.GetHwnd(), CCeMWndInfo::kGreetingOn);
+    EXPECT_EQ(1, data.m_Settings.bShowGreeting);
+    EXPECT_EQ(std::vector<int>{CCeMWndInfo::kNotifyGreeting}, parent.notices);
+
+    // A late answer still replaces the notice.
+    info.SetVersionFromModule("LATE 2.0");
+    EXPECT_STREQ(L"LATE 2.0", info.VersionText());
+}
+
+}  // namespace
