@@ -8,7 +8,7 @@
 #include "CeDbTestUtil.h"
 #include "ModuleCard.h"
 #include "ScreenParent.h"
-#include "TestSkins.h"
+#include "PhoneScreenFixture.h"
 #include "modem/CCeMModemListener.h"
 #include "modem/ModemMessages.h"
 #include "phone/CCeMWndPhone.h"
@@ -26,37 +26,13 @@ std::wstring PageOf(const CCeMWndInfo& info)
     return text;
 }
 
-class QuietPhone : public CCeMWndPhone {
-public:
-    using CCeMWndPhone::CCeMWndPhone;
-
+class InfoInPhoneTest : public PhoneScreenTest {
 protected:
-    void ShowLockedNotice() override {}
-    void ShowLowBatteryNotice() override {}
-    bool SetHandheldTime(const SYSTEMTIME&) override { return true; }
-};
-
-class InfoInPhoneTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(testskins::CopySkin(L"default", L"default")); }
-
     void SetUp() override
     {
-        data.SetInstallDir(testskins::kInstall);
-        data.m_EnvDB.Load();
-        ASSERT_EQ(1, phone.CreatePhone(GetModuleHandleW(nullptr)));
-        uitest::Activate(phone.GetHwnd());
-        phone.SetScreenMaker(VIEW_GREETING,
-                             {[this](HWND parent, const CCeMPlacement& pl, int page) -> CCeMWnd* {
-                                  auto* info = new CCeMWndInfo(data);
-                                  info->CreateScreen(parent, pl, VIEW_GREETING, page);
-                                  return info;
-                              },
-                              [](CCeMWnd* screen, int page) { static_cast<CCeMWndInfo*>(screen)->SelectTab(page); }});
-        zentest::PumpMessages(50);
+        PhoneScreenTest::SetUp();
+        CreatePhoneWith<CCeMWndInfo>(VIEW_GREETING);
     }
-    void TearDown() override { phone.Destroy(); }
-
     CCeMWndInfo* Info() { return static_cast<CCeMWndInfo*>(phone.CurrentScreen()); }
     std::wstring Edit()
     {
@@ -64,17 +40,6 @@ protected:
         GetWindowTextW(GetDlgItem(Info()->GetHwnd(), CCeMWndInfo::kGreetingEdit), text, 64);
         return text;
     }
-    SettingsBlock OnDisk()
-    {
-        SettingsBlock block{};
-        CCeEnvDB env(block, testskins::kInstall);
-        EXPECT_EQ(1, env.Load());
-        return block;
-    }
-
-    cedbtest::ScopedStore store{L"serviceinfo"};
-    CCeDataManager data;
-    QuietPhone phone{data};
 };
 
 TEST_F(InfoInPhoneTest, TheGreetingIsTypedChosenAndShownOnTheBannerLine)
