@@ -22,7 +22,7 @@ HFONT MakeFont(int height, int weight)
 }  // namespace
 
 CCeMTabScreen::CCeMTabScreen(CCeDataManager& data)
-    : m_data(data), m_nTab(0), m_tabs{}, m_nTabs(0), m_pszTitle(L""), m_hFont(nullptr),
+    : m_data(data), m_nTab(0), m_tabs{}, m_nTabs(0), m_nPanelLeft(kPanel.left), m_pszTitle(L""), m_hFont(nullptr),
       m_hTitleFont(nullptr), m_hPanelBrush(nullptr)
 {
 }
@@ -50,10 +50,8 @@ int CCeMTabScreen::CreateScreen(HWND parent, const CCeMPlacement& pl, UINT id, i
 
 RECT CCeMTabScreen::Panel() const
 {
-    if (m_nTabs)
-        return kPanel;
     RECT rc = kPanel;
-    rc.left = 3;
+    rc.left = m_nTabs ? m_nPanelLeft : 3;
     return rc;
 }
 

@@ -51,6 +51,8 @@ protected:
     virtual void PaintPage(HDC dc) { (void)dc; }
     // Panel rectangle (screens without tabs use the whole width).
     RECT Panel() const;
+    // Where the panel starts for a screen with narrower tabs.
+    void SetPanelLeft(int x) { m_nPanelLeft = x; }
 
     // Asks the parent to close this screen.
     void RequestClose();
@@ -74,6 +76,7 @@ private:
 
     TabDef m_tabs[kMaxTabs];
     int m_nTabs;
+    int m_nPanelLeft;
     const wchar_t* m_pszTitle;
     HFONT m_hFont;
     HFONT m_hTitleFont;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "CeDbTestUtil.h"
-#include "ModuleCard.h"
+#include "ScreenLinkFixture.h"
 #include "ScreenParent.h"
 #include "PhoneScreenFixture.h"
 #include "modem/CCeMModemListener.h"
@@ -97,74 +97,24 @@ TEST_F(InfoInPhoneTest, TheGreetingIsTypedChosenAndShownOnTheBannerLine)
     EXPECT_STREQ(L"안녕하세요", OnDisk().szGreeting);
 }
 
-// The link on the simulated module; results go to the screen as the phone core passes them.
-class LinkParent : public ScreenParent, public CCeMModemListener {
-public:
-    CCeMWndInfo* info = nullptr;
-    CCeMModem* modem = nullptr;
-    int opened = 1;
-    int versionResults = 0;
-
-    void OnVersion(int ok) override
-    {
-        ++versionResults;
-        if (ok && info)
-            info->SetVersionFromModule(modem->Status.moduleVersion);
-    }
-    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override
-    {
-        if (msg == WM_MODEM_OPENED) {
-            opened = static_cast<int>(wp);
-            return 0;
-        }
-        if (msg == WM_MODEM_RESULT) {
-            Dispatch(static_cast<int>(wp), static_cast<int>(lp));
-            return 0;
-        }
-        return ScreenParent::WindowProc(hwnd, msg, wp, lp);
-    }
-};
-
-class InfoLinkTest : public testing::Test {
+class InfoLinkTest : public ScreenLinkTest {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(CeDevMgrStartInProcess()) << GetLastError(); }
-    static void TearDownTestSuite() { CeDevMgrStopInProcess(); }
-
     void SetUp() override
     {
-        data.SetInstallDir(L"C:\\no-such-folder");
-        data.m_EnvDB.Load();
-        ASSERT_TRUE(card.Insert()) << GetLastError();
-        ASSERT_TRUE(parent.Make());
-        parent.modem = &data.m_Modem;
-        parent.info = &info;
-        data.m_Modem.SetWindows(parent.GetHwnd(), parent.GetHwnd(), parent.GetHwnd());
-        data.m_Modem.SetSettleDelay(50);
-        ASSERT_EQ(0, data.m_Modem.StartOpening(CCeMModem::FindModemPort(), 0));
-        ASSERT_TRUE(zentest::WaitUntil([&] { return parent.opened <= 0; }, 5000));
-        ASSERT_EQ(0, parent.opened);
-        ASSERT_TRUE(zentest::WaitUntil(
-            [&] { return data.m_Modem.Ready && !data.m_Modem.QueuedCount() && data.m_Modem.InFlight.id == -1; }, 5000));
-        zentest::PumpMessages(100);
+        ScreenLinkTest::SetUp();
+        // As the phone core does with a version answer.
+        parent.onVersion = [this](int ok) {
+            if (ok)
+                info.SetVersionFromModule(data.m_Modem.Status.moduleVersion);
+        };
     }
     void TearDown() override
     {
         info.Destroy();
-        data.m_Modem.Close();
-        parent.Destroy();
+        ScreenLinkTest::TearDown();
     }
-    size_t VersionQueries()
-    {
-        size_t n = 0;
-        for (const std::string& c : card.Module().Commands())
-            n += c == "AT+GMR" ? 1 : 0;
-        return n;
-    }
+    size_t VersionQueries() { return CountOf("AT+GMR"); }
 
-    cedbtest::ScopedStore store{L"serviceinfolink"};
-    ModuleCard card;
-    CCeDataManager data;
-    LinkParent parent;
     CCeMWndInfo info{data};
 };
 
