@@ -112,6 +112,7 @@ protected:
         CallTest::SetUp();
         ASSERT_TRUE(parent.Make());
         screen.SetWaitSeconds(2);
+        card.Module().SetResetTime(500);
         ASSERT_EQ(1, screen.CreateScreen(parent.GetHwnd(), ScreenParent::kView, ScreenParent::kScreenId, 0));
         zentest::PumpMessages(60);
     }

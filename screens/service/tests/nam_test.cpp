@@ -36,6 +36,7 @@ protected:
         };
         parent.onStatusInfo = [this](int) { nam.OnStatusInfo(); };
         nam.SetCountdownTickMs(150);
+        card.Module().SetResetTime(400);  // well inside the hurried countdown
         ASSERT_EQ(1, nam.CreateScreen(parent.GetHwnd(), ScreenParent::kView, ScreenParent::kScreenId, 0));
         ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowEnabled(Item(CCeMWndNam::kSelectNam)) != 0; }, 4000));
     }
@@ -113,7 +114,13 @@ TEST_F(NamTest, ANew017NumberPutsTheSixCommandsOnTheWireInOrder)
     // The module reports the new number and the 017 system.
     EXPECT_EQ(L"현재 전화 번호\r\n\r\n0177778888", Page());
     EXPECT_EQ(1, card.Module().ActiveNam());
+    EXPECT_FALSE(card.Module().InNamingMode());  // the reset ended naming mode
     EXPECT_EQ(0, data.m_Modem.LineCheckSuspended);
+
+    // Outside naming mode the module refuses a number.
+    ASSERT_EQ(1, data.m_Modem.CmdSetPhoneNumber("0170000000"));
+    zentest::PumpMessages(300);
+    EXPECT_EQ("0177778888", card.Module().OwnNumber());
 }
 
 TEST_F(NamTest, WrongNumbersAreRefusedAndSendNothing)
