@@ -12,7 +12,13 @@
 #include "modem/CCeMModemListener.h"
 #include "modem/ModemMessages.h"
 #include "phone/CCeMWndPhone.h"
+#include "screens/service/CCeMWndHWButton.h"
 #include "screens/service/CCeMWndInfo.h"
+#include "screens/service/CCeMWndKitReset.h"
+#include "screens/service/CCeMWndLock.h"
+#include "screens/service/CCeMWndNam.h"
+#include "screens/service/CCeMWndPassChange.h"
+#include "screens/service/ServiceScreens.h"
 
 namespace {
 
@@ -167,6 +173,83 @@ TEST_F(InfoLinkTest, ASilentModuleLeavesTheScreenUsableAndSaysSo)
     // A late answer still replaces the notice.
     info.SetVersionFromModule("LATE 2.0");
     EXPECT_STREQ(L"LATE 2.0", info.VersionText());
+}
+
+}  // namespace
+
+namespace {
+
+// Every service screen plugged into the real main window as the program does.
+class ServiceViewsTest : public PhoneScreenTest {
+protected:
+    void SetUp() override
+    {
+        PhoneScreenTest::SetUp();
+        ASSERT_EQ(1, phone.CreatePhone(GetModuleHandleW(nullptr)));
+        uitest::Activate(phone.GetHwnd());
+        for (int view : kServiceScreenViews)
+            phone.SetScreenMaker(view, {[this, view](HWND parent, const CCeMPlacement& pl, int page) {
+                                            return MakeServiceScreen(data, view, parent, pl, page);
+                                        },
+                                        TurnServiceScreen});
+        zentest::PumpMessages(50);
+    }
+    template <typename Screen>
+    Screen* Shown()
+    {
+        return dynamic_cast<Screen*>(phone.CurrentScreen());
+    }
+    // Taps a dial-pad key with the pen.
+    void TapKey(int key)
+    {
+        CCeMMultiButton& pad = phone.DialPad();
+        for (int i = 0; i < pad.CellCount(); ++i)
+            if (pad.CellAt(i)->id == key) {
+                const MultiButtonCell* c = pad.CellAt(i);
+                TapAt(pad.GetHwnd(), (c->left + c->right) / 2, (c->top + c->bottom) / 2);
+                return;
+            }
+        ADD_FAILURE() << "no key " << key;
+    }
+};
+
+TEST_F(ServiceViewsTest, MenuCommandsAndTheHiddenCodeOpenTheServiceScreens)
+{
+    SendMessageW(phone.GetHwnd(), WM_COMMAND, 40013, 0);
+    EXPECT_NE(nullptr, Shown<CCeMWndPassChange>());
+    SendMessageW(phone.GetHwnd(), WM_COMMAND, 40019, 0);
+    ASSERT_NE(nullptr, Shown<CCeMWndInfo>());
+    EXPECT_EQ(2, Shown<CCeMWndInfo>()->CurrentTab());
+    SendMessageW(phone.GetHwnd(), WM_COMMAND, 40022, 0);
+    EXPECT_NE(nullptr, Shown<CCeMWndHWButton>());
+    SendMessageW(phone.GetHwnd(), WM_COMMAND, 40023, 0);
+    EXPECT_NE(nullptr, Shown<CCeMWndKitReset>());
+    SendMessageW(phone.GetHwnd(), WM_COMMAND, 40027, 0);
+    ASSERT_NE(nullptr, Shown<CCeMWndLock>());
+    EXPECT_EQ(1, Shown<CCeMWndLock>()->CurrentTab());
+    SendMessageW(phone.GetHwnd(), WM_COMMAND, 40026, 0);
+    EXPECT_EQ(0, Shown<CCeMWndLock>()->CurrentTab());
+
+    // The long service code typed on the dial pad opens the number assignment.
+    ASSERT_EQ(1, phone.SwitchView(VIEW_DIALPAD));
+    for (char c : std::string("#391624875#208#"))
+        TapKey(c == '#' ? 11 : c == '*' ? 10 : c - '0');
+    ASSERT_TRUE(zentest::WaitUntil([&] { return phone.CurrentView() == VIEW_NAM; }, 2000));
+    ASSERT_NE(nullptr, Shown<CCeMWndNam>());
+    servicetest::Snap(phone.GetHwnd(), L"service_nam_in_phone");
+
+    // Results reach only the screen that waits for them.
+    data.m_Modem.Status.activeNam = 2;
+    EXPECT_TRUE(PassResultToServiceScreen(phone.CurrentScreen(), 40, 1, data.m_Modem));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(phone.CurrentScreen()->GetHwnd(), CCeMWndNam::kFirstNam + 2));
+    EXPECT_FALSE(PassResultToServiceScreen(phone.CurrentScreen(), 35, 1, data.m_Modem));
+    SendMessageW(phone.GetHwnd(), WM_COMMAND, 40017, 0);
+    strcpy(data.m_Modem.Status.moduleVersion, "V9");
+    EXPECT_FALSE(PassResultToServiceScreen(phone.CurrentScreen(), 35, 0, data.m_Modem));
+    EXPECT_TRUE(PassResultToServiceScreen(phone.CurrentScreen(), 35, 1, data.m_Modem));
+    EXPECT_STREQ(L"V9", Shown<CCeMWndInfo>()->VersionText());
+    EXPECT_FALSE(PassResultToServiceScreen(phone.CurrentScreen(), 40, 1, data.m_Modem));
+    EXPECT_EQ(nullptr, MakeServiceScreen(data, VIEW_AREACODE, phone.GetHwnd(), ScreenParent::kView, 0));
 }
 
 }  // namespace
