@@ -22,7 +22,7 @@ constexpr int kGreetingRoom = sizeof(SettingsBlock{}.szGreeting) / sizeof(wchar_
 }  // namespace
 
 CCeMWndInfo::CCeMWndInfo(CCeDataManager& data)
-    : CCeMTabScreen(data), m_szVersion{}, m_bVersionAnswered(0), m_dwVersionWait(kDefaultVersionWaitMs)
+    : CCeMTabScreen(data), m_szVersion{}, m_bVersionAnswered(0), m_bVersionAsked(0), m_dwVersionWait(kDefaultVersionWaitMs)
 {
     SetTabs(kTabs, 3, nullptr);
     wcscpy(m_szVersion, kReading);
@@ -56,22 +56,26 @@ void CCeMWndInfo::OnTabChanged(int tab)
 
 void CCeMWndInfo::RequestVersion()
 {
+    // Turning pages faster than the module answers asks only once.
+    if (m_bVersionAsked)
+        return;
     if (m_data.m_Modem.CmdVersion() == 0) {
         // Nothing went out: waiting would show "Reading..." for ever.
         if (!m_bVersionAnswered)
             wcscpy(m_szVersion, kNoLink);
         return;
     }
-    if (!m_bVersionAnswered) {
+    m_bVersionAsked = 1;
+    if (!m_bVersionAnswered)
         wcscpy(m_szVersion, kReading);
-        SetTimer(m_hWnd, kVersionTimer, m_dwVersionWait, nullptr);
-    }
+    SetTimer(m_hWnd, kVersionTimer, m_dwVersionWait, nullptr);
 }
 
 LRESULT CCeMWndInfo::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_TIMER && wp == kVersionTimer) {
         KillTimer(hwnd, kVersionTimer);
+        m_bVersionAsked = 0;
         if (!m_bVersionAnswered) {
             wcscpy(m_szVersion, kNoAnswer);
             if (m_nTab == 2)
@@ -86,6 +90,7 @@ void CCeMWndInfo::SetVersionText(LPCWSTR text)
 {
     CopyTextCut(m_szVersion, 64, text);
     m_bVersionAnswered = 1;
+    m_bVersionAsked = 0;
     if (m_hWnd) {
         KillTimer(m_hWnd, kVersionTimer);
         if (m_nTab == 2) {

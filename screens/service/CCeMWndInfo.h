@@ -44,5 +44,6 @@ private:
 
     wchar_t m_szVersion[64];
     int m_bVersionAnswered;
+    int m_bVersionAsked;  // a query is out and its wait not over
     DWORD m_dwVersionWait;
 };
