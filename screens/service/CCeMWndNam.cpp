@@ -35,7 +35,8 @@ std::wstring Named(const wchar_t* label, LONG value, const wchar_t* const* names
 
 }  // namespace
 
-CCeMWndNam::CCeMWndNam(CCeDataManager& data) : CCeMTabScreen(data), m_uTickMs(1000)
+CCeMWndNam::CCeMWndNam(CCeDataManager& data)
+    : CCeMTabScreen(data), m_uTickMs(1000), m_dwAnswerWait(kDefaultAnswerWaitMs), m_pszStatus(L"")
 {
     SetTabs(kTabs, 3, nullptr);
     SetPanelLeft(kPanelLeft);
@@ -53,9 +54,9 @@ void CCeMWndNam::CreateControls(HWND hwnd)
     MakeControl(L"BUTTON", L"변경", BS_PUSHBUTTON, {125, 135, 60, 24}, kChangeNumber);
     for (int i = 0; i < kAssignments; ++i)
         MakeControl(L"BUTTON", kNamNames[i], (i == 0 ? WS_GROUP : 0) | BS_AUTORADIOBUTTON,
-                    {84, 32 + i * 23, 148, 21}, kFirstNam + i);
+                    {84, 30 + i * 21, 148, 20}, kFirstNam + i);
     // Enabled once the module has told which assignment is active.
-    MakeControl(L"BUTTON", L"변경", WS_DISABLED | BS_PUSHBUTTON, {125, 150, 60, 24}, kSelectNam);
+    MakeControl(L"BUTTON", L"변경", WS_DISABLED | BS_PUSHBUTTON, {125, 139, 60, 23}, kSelectNam);
     m_data.m_Modem.CmdNam();
     SetTimer(hwnd, kPollTimer, 2000, nullptr);
 }
@@ -72,11 +73,19 @@ void CCeMWndNam::OnTabChanged(int tab)
 int CCeMWndNam::OnDestroy(HWND hwnd)
 {
     KillTimer(hwnd, kPollTimer);
+    KillTimer(hwnd, kAnswerTimer);
     return CCeMTabScreen::OnDestroy(hwnd);
 }
 
 LRESULT CCeMWndNam::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
+    if (msg == WM_TIMER && wp == kAnswerTimer) {
+        // The module has not come back from its reset.
+        KillTimer(hwnd, kAnswerTimer);
+        m_pszStatus = L"모듈이 응답하지 않습니다.";
+        Redraw();
+        return 0;
+    }
     if (msg == WM_TIMER && wp == kPollTimer) {
         if (m_nTab == 2)
             m_data.m_Modem.CmdStatusInfo();
@@ -91,6 +100,11 @@ void CCeMWndNam::ShowAssignment()
     for (int i = 0; i < kAssignments; ++i)
         CheckDlgButton(m_hWnd, kFirstNam + i, i == active ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(m_hWnd, kSelectNam), TRUE);
+    KillTimer(m_hWnd, kAnswerTimer);
+    if (*m_pszStatus) {
+        m_pszStatus = L"";
+        Redraw();
+    }
 }
 
 void CCeMWndNam::OnStatusInfo()
@@ -146,6 +160,7 @@ void CCeMWndNam::RunCountdown(int mode, const char* number, int index)
     FinishModuleReset(modem);
     modem.CmdDialInfo();
     modem.CmdNam();
+    SetTimer(m_hWnd, kAnswerTimer, m_dwAnswerWait, nullptr);
     Redraw();
 }
 
@@ -208,6 +223,10 @@ void CCeMWndNam::PageText(wchar_t* out, int outChars) const
 
 void CCeMWndNam::PaintPage(HDC dc)
 {
+    if (*m_pszStatus && m_nTab != 2) {
+        const RECT status = {80, 164, 234, 185};
+        DrawCentred(dc, m_pszStatus, status, RGB(200, 0, 0));
+    }
     if (m_nTab == 0) {
         wchar_t text[80];
         PageText(text, 80);

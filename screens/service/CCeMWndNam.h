@@ -15,6 +15,8 @@ public:
     static constexpr UINT kSelectNam = 107;
     static constexpr UINT kNumberEdit = 110;
     static constexpr UINT kPollTimer = 1;
+    static constexpr UINT kAnswerTimer = 2;
+    static constexpr DWORD kDefaultAnswerWaitMs = 10000;
     static constexpr int kAssignments = 5;
 
     explicit CCeMWndNam(CCeDataManager& data);
@@ -34,6 +36,10 @@ public:
     int SelectAssignment();
     // Milliseconds per countdown step (a second unless a test hurries it).
     void SetCountdownTickMs(UINT ms) { m_uTickMs = ms; }
+    // How long, after programming, the module may take to answer again.
+    void SetAnswerWait(DWORD ms) { m_dwAnswerWait = ms; }
+    // What the screen says about the module after programming ("" when all is well).
+    const wchar_t* StatusText() const { return m_pszStatus; }
 
     // The ten lines of the engineering display.
     static std::vector<std::wstring> EngineeringLines(const ModemStatus& s);
@@ -51,4 +57,6 @@ protected:
 
 private:
     UINT m_uTickMs;
+    DWORD m_dwAnswerWait;
+    const wchar_t* m_pszStatus;
 };

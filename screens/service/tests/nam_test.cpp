@@ -166,6 +166,29 @@ TEST_F(NamTest, SelectingAnAssignmentRunsTheShortSequence)
     EXPECT_TRUE(IsWindowEnabled(Item(CCeMWndNam::kSelectNam)));
 }
 
+TEST_F(NamTest, AModuleThatDoesNotComeBackIsToldAndTheScreenStaysUsable)
+{
+    card.Module().SetResetTime(60000);
+    nam.SetAnswerWait(1000);
+    TapAt(nam.GetHwnd(), 38, 86);
+    TapControl(nam.GetHwnd(), CCeMWndNam::kFirstNam + 2);
+    TapControl(nam.GetHwnd(), CCeMWndNam::kSelectNam);
+    EXPECT_STREQ(L"", nam.StatusText());
+    ASSERT_TRUE(zentest::WaitUntil([&] { return *nam.StatusText() != 0; }, 3000));
+    EXPECT_STREQ(L"모듈이 응답하지 않습니다.", nam.StatusText());
+    EXPECT_TRUE(card.Module().Restarting());
+    servicetest::Snap(nam.GetHwnd(), L"service_nam_noanswer");
+    // Still usable: pages turn, the number field takes input, a bad number is refused.
+    TapAt(nam.GetHwnd(), 38, 46);
+    EXPECT_EQ(0, nam.CurrentTab());
+    SetWindowTextW(Item(CCeMWndNam::kNumberEdit), L"123");
+    EXPECT_EQ(0, nam.ChangeNumber());
+    // An answer at last clears the notice.
+    data.m_Modem.Status.activeNam = 2;
+    nam.ShowAssignment();
+    EXPECT_STREQ(L"", nam.StatusText());
+}
+
 TEST_F(NamTest, TheInformationPagePollsTheModuleAndNamesUnknownStates)
 {
     TapAt(nam.GetHwnd(), 38, 126);
