@@ -2,6 +2,8 @@
 // the indicators from the skin's image strip.
 #include <aygshell.h>
 
+#include <cwchar>
+
 #include "phone/CCeMWndLcd.h"
 #include "phone/LcdSettings.h"
 
@@ -34,6 +36,27 @@ LRESULT CCeMWndLcd::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_ERASEBKGND)
         return 1;  // the paint handler covers every pixel
+    if (msg == WM_GETTEXT || msg == WM_GETTEXTLENGTH) {
+        // The window's text is what it reads out: the message line (a
+        // blinking one even while it is dark) and the number line, so
+        // screen readers and other programs can follow the phone.
+        wchar_t message[kLineLength], number[kLineLength], text[2 * kLineLength + 2];
+        if (m_nMode == kModeBlinking)
+            wcscpy(message, m_szMessage);
+        else
+            ShownMessageLine(message);
+        ShownNumberLine(number);
+        const int length = swprintf(text, 2 * kLineLength + 2, L"%ls\n%ls", message, number);
+        if (msg == WM_GETTEXTLENGTH)
+            return length;
+        const int room = static_cast<int>(wp);
+        if (room <= 0 || !lp)
+            return 0;
+        const int copied = length < room ? length : room - 1;
+        wmemcpy(reinterpret_cast<wchar_t*>(lp), text, copied);
+        reinterpret_cast<wchar_t*>(lp)[copied] = 0;
+        return copied;
+    }
     return CCeMWnd::WindowProc(hwnd, msg, wp, lp);
 }
 

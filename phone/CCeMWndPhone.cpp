@@ -2,14 +2,18 @@
 
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 
 #include <aygshell.h>
 
 #include "modem/ModemMessages.h"
+#include "phone/CommandLine.h"
+#include "phone/Companions.h"
 #include "phone/DialPadSkin.h"
 #include "phone/EffectSounds.h"
 #include "phone/PhoneWindowClass.h"
 #include "phone/ModuleBattery.h"
+#include "phone/NotificationLed.h"
 #include "phone/RingTone.h"
 #include "phone/SystemVolume.h"
 #include "setup/DataConnection.h"
@@ -19,14 +23,17 @@
 
 namespace {
 constexpr UINT kClockBitmap = 117;
+constexpr UINT kPhoneIcon = 220;
 constexpr UINT kCompanionImages[3] = {203, 204, 205};
-constexpr int kCompanionSlots = 5;
 constexpr int kMessageBoxStyle = 5;
+// Messages that stay on the message line until replaced.
+constexpr int kUntilReplaced = 12960000;
 }  // namespace
 
 CCeMWndPhone::CCeMWndPhone(CCeDataManager& data)
     : m_data(data), m_bTaskbarHidden(0), m_stLastPainted{}, m_nTick(0), m_bFirstOpen(1),
-      m_pStanding{}, m_nView(VIEW_DIALPAD), m_nCompanionSlot(0), m_Calls(data, m_Lcd, this)
+      m_pStanding{}, m_nView(VIEW_DIALPAD), m_nCompanionSlot(kNoCompanion), m_szCompanionPath{},
+      m_szStartCommand{}, m_bQuitOnDestroy(0), m_bEnding(0), m_Calls(data, m_Lcd, this)
 {
 }
 
@@ -37,10 +44,11 @@ CCeMWndPhone::~CCeMWndPhone()
         Destroy();
 }
 
-int CCeMWndPhone::CreatePhone(HINSTANCE)
+int CCeMWndPhone::CreatePhone(HINSTANCE instance)
 {
-    RegisterWindowClass(kPhoneWindowClass, 0, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), nullptr, nullptr,
-                        nullptr);
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(kPhoneIcon));
+    RegisterWindowClass(kPhoneWindowClass, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS,
+                        static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), icon, nullptr, nullptr);
     const CCeMPlacement all = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     return Create(kPhoneWindowTitle, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, all, nullptr, 0);
 }
@@ -63,6 +71,7 @@ int CCeMWndPhone::OnCreate(HWND hwnd, LPCREATESTRUCTW)
     const int width = rc.right, height = rc.bottom;
 
     EnsureDialUpEntry();
+    m_MenuBar.Create(CCeMToolkit::Instance(), hwnd, kMenuBarId, 0, kMenuBarImages, kMenuBarImageCount);
     m_Lcd.CreateDisplay(hwnd, kDisplayId);
     m_Lcd.SetCallStateSource(&m_data.m_Modem.CallState, &m_data.m_Call.nLastState);
     m_DialPad.Create(WS_VISIBLE, PhoneGeometry::Views(width, height), hwnd, kDialPadId);
@@ -88,14 +97,23 @@ int CCeMWndPhone::OnCreate(HWND hwnd, LPCREATESTRUCTW)
 
 int CCeMWndPhone::OnDestroy(HWND hwnd)
 {
+    if (m_data.m_Modem.CallState == CALL_RINGING)
+        LedSet(kRingLed, kLedOff);
     KillTimer(hwnd, kTickTimer);
+    MSG queued;
+    while (PeekMessageW(&queued, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+    }
     for (int i = 0; i < 4; ++i)
         SHSetAppKeyWndAssoc(static_cast<BYTE>(0xC1 + i), nullptr);
+    m_bmpClock.Free();
     DestroyRingPlayer(m_data);
+    m_data.m_Modem.Close();
     if (m_pScreen) {
         m_pScreen->Destroy();
         m_pScreen.reset();
     }
+    if (m_bQuitOnDestroy)
+        PostQuitMessage(0);
     return CCeMWnd::OnDestroy(hwnd);
 }
 
@@ -179,12 +197,113 @@ void CCeMWndPhone::ShowDialView()
 
 void CCeMWndPhone::CallListChanged()
 {
-    // The call list and call information screens redraw from the store.
-    if ((m_nView == VIEW_CALLLIST || m_nView == VIEW_CALLINFO)) {
+    // The call list reloads from the store; call information repaints.
+    if (m_nView == VIEW_CALLLIST && m_CallListReload) {
+        m_CallListReload();
+        return;
+    }
+    if (m_nView == VIEW_CALLLIST || m_nView == VIEW_CALLINFO) {
         CCeMWnd* shown = m_nView == VIEW_CALLLIST ? StandingScreen(VIEW_CALLLIST) : m_pScreen.get();
         if (shown && shown->GetHwnd())
             InvalidateRect(shown->GetHwnd(), nullptr, FALSE);
     }
+}
+
+// --- start-up, the module port, companions ------------------------------------
+
+void CCeMWndPhone::SetStartCommandLine(LPCWSTR commandLine)
+{
+    int n = 0;
+    for (; commandLine && commandLine[n] && n < static_cast<int>(std::size(m_szStartCommand)) - 1; ++n)
+        m_szStartCommand[n] = commandLine[n];
+    m_szStartCommand[n] = 0;
+}
+
+void CCeMWndPhone::OpenComposer(WPARAM wp, LPARAM lp)
+{
+    if (m_nView != VIEW_MESSAGES)
+        SwitchView(VIEW_MESSAGES);
+    CCeMWnd* messages = StandingScreen(VIEW_MESSAGES);
+    if (messages && messages->GetHwnd())
+        SendMessageW(messages->GetHwnd(), WM_OPEN_COMPOSER, wp, lp);
+}
+
+void CCeMWndPhone::RunCommandLine(LPCWSTR commandLine)
+{
+    const PhoneCommandLine op = ParseCommandLine(commandLine);
+    if (op.kind == PhoneCommand::Call) {
+        if (m_nView != VIEW_DIALPAD)
+            SwitchView(VIEW_DIALPAD);
+        if (op.number[0]) {
+            m_Lcd.AppendNumber(op.number);
+            m_Calls.DialNumberLine();
+        }
+    } else if (op.kind == PhoneCommand::Sms) {
+        OpenComposer(0, op.number[0] ? reinterpret_cast<LPARAM>(op.number) : 0);
+    }
+}
+
+void CCeMWndPhone::OnModemOpened(int result)
+{
+    if (result != 0) {
+        m_Lcd.ShowMessage(L"초기화 실패", CCeMWndLcd::kModeSteady, -1);
+        m_data.m_Modem.Close();
+    } else {
+        m_Lcd.RestoreStandingLine();
+        InvalidateRect(m_Lcd.GetHwnd(), nullptr, FALSE);
+        if (m_bFirstOpen) {
+            m_bFirstOpen = 0;
+            RunCommandLine(m_szStartCommand);
+        }
+    }
+    RefreshCompanions();
+}
+
+void CCeMWndPhone::OnModemWake(int watching)
+{
+    CCeMModem& link = m_data.m_Modem;
+    m_nTick = 0;
+    if (link.CallState == CALL_RINGING)
+        LedSet(kRingLed, kLedOff);
+    if (watching == 0) {
+        if (link.CallState == CALL_CONNECTED)
+            m_Lcd.StopCallTimer();
+        link.Close();
+        // The text being sent is lost with the module; the sender hears of it
+        // through the end of the sending flag.
+        if (m_data.m_Call.bSendingMessage)
+            m_Calls.SetSendingMessage(0);
+        m_Lcd.ShowMessage(L"*** 모뎀 상태 확인 ***", CCeMWndLcd::kModeBlinking, kUntilReplaced);
+        return;
+    }
+    if (m_bEnding || link.IsOpen() || link.OpenUnderWay())
+        return;
+    m_Lcd.ShowMessage(L"*** 모뎀 재연결 ***", CCeMWndLcd::kModeBlinking, kUntilReplaced);
+    m_Calls.ResetCall(m_hWnd);
+}
+
+void CCeMWndPhone::RefreshCompanions()
+{
+    wchar_t path[kCompanionPathChars];
+    for (int slot = 0; slot < kCompanionSlots; ++slot)
+        m_CompanionBar.SetEnabled(slot, ReadCompanionPath(slot, path) ? 1 : 0, 1);
+}
+
+void CCeMWndPhone::ShowCompanionMissing(int slot)
+{
+    CCeMMsgBox::Show(m_hWnd, CompanionMissingText(slot), L"알림", kMessageBoxStyle, CCeMMsgBox::kDefaultSeconds);
+}
+
+void CCeMWndPhone::ChooseCompanion(int slot)
+{
+    if (slot < 0 || slot >= kCompanionSlots)
+        return;
+    if (!ReadCompanionPath(slot, m_szCompanionPath)) {
+        ShowCompanionMissing(slot);
+        return;
+    }
+    m_nCompanionSlot = slot;
+    PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
 }
 
 // --- messages ---------------------------------------------------------------
@@ -219,6 +338,21 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_SHOW_MESSAGES:
         SwitchView(VIEW_MESSAGES);
         return 0;
+    case WM_OPEN_COMPOSER:
+        OpenComposer(wp, lp);
+        return 0;
+    case WM_COPYDATA: {
+        wchar_t text[PhoneCommandLine::kChars];
+        CopyDataText(reinterpret_cast<const COPYDATASTRUCT*>(lp), text, PhoneCommandLine::kChars);
+        RunCommandLine(text);
+        return 1;
+    }
+    case WM_MODEM_OPENED:
+        OnModemOpened(static_cast<int>(wp));
+        return 0;
+    case WM_MODEM_WAKE:
+        OnModemWake(static_cast<int>(wp));
+        return 0;
     case WM_TIMER:
         if (wp == kTickTimer)
             OnTick();
@@ -228,6 +362,12 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE)
             HideTaskbar(hwnd);
+        break;
+    case WM_WINDOWPOSCHANGED:
+        // The menu bar is this window's own pop-up and belongs above it;
+        // not every window manager keeps an owned pop-up above its owner.
+        if (!(reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_NOZORDER) && m_MenuBar.Hwnd())
+            SetWindowPos(m_MenuBar.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         break;
     default:
         break;
@@ -261,6 +401,14 @@ int CCeMWndPhone::OnCommand(int notifyCode, int id, HWND control)
     }
     if (id == static_cast<int>(kRingPlayerNoticeId)) {
         OnRingPlayerNotice(m_data, MAKEWPARAM(id, notifyCode), m_data.m_Modem.CallState, m_data.m_Call.bRejected);
+        return 0;
+    }
+    if (id == static_cast<int>(kCompanionBarId)) {
+        ChooseCompanion(LOWORD(param));
+        return 0;
+    }
+    if (id == 40042) {
+        ChooseCompanion(1);
         return 0;
     }
     if (notifyCode == kCloseRequest) {
@@ -499,6 +647,7 @@ void CCeMWndPhone::OnBattery(int ok)
     m_Lcd.SetIndicator(CCeMWndLcd::kSlotBattery, BatteryLevel(volts), 1, CCeMWndLcd::kKindBattery);
     if (!IsBatteryExhausted(ok, volts))
         return;
+    m_bEnding = 1;
     link.WriteDirect("AT$WARNSND=0\r\n");
     link.Close();
     PlayEffectSound(m_data.m_szInstallDir, m_data.m_Settings, kEffectBattery);

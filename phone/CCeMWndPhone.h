@@ -28,9 +28,19 @@ public:
     static constexpr UINT WM_CHILD_NOTIFY = 4024;   // code / sender
     static constexpr UINT WM_PUT_NUMBER = 4124;     // 8-bit text / UTF-16 text
     static constexpr UINT WM_DIAL_NUMBER = 4125;
+    // Opens the message composer: recipient data for the message screen,
+    // which gets the message as it came (a command line's "SMS" sends it
+    // with wParam 0 and the recipient's UTF-16 text, or 0, in lParam).
+    static constexpr UINT WM_OPEN_COMPOSER = 4126;
     static constexpr UINT WM_SHOW_MESSAGES = 4127;
+    // Posted by the modem port driver: 0 the module went away, 1 back.
+    static constexpr UINT WM_MODEM_WAKE = WM_USER + 1000;
     static constexpr int kCloseRequest = 1000;      // a screen asks to be closed
     static constexpr UINT kTickTimer = 1000;
+    static constexpr UINT kMenuBarId = 101;
+    static constexpr int kMenuBarImages = 202;
+    static constexpr int kMenuBarImageCount = 11;
+    static constexpr int kNoCompanion = -1;
 
     // How a screen of views 11-28 is made for a page, and turned to another
     // page of the same screen. The window owns what `make` returns.
@@ -55,6 +65,29 @@ public:
     int SwitchView(int view);
     int CurrentView() const { return m_nView; }
     CCeMWnd* CurrentScreen() const { return m_pScreen.get(); }
+
+    // How the call-list screen reloads its list after a call was booked.
+    void SetCallListReload(std::function<void()> reload) { m_CallListReload = std::move(reload); }
+
+    // The program's own command line, run once the link first opens.
+    void SetStartCommandLine(LPCWSTR commandLine);
+    // "CALL <number>", "SMS [number]"; anything else does nothing.
+    void RunCommandLine(LPCWSTR commandLine);
+    // WM_MODEM_OPENED: 0 opened, anything else failed.
+    void OnModemOpened(int result);
+    // WM_MODEM_WAKE: 0 the module went away, 1 the driver watches the port again.
+    void OnModemWake(int watching);
+    // A companion application's button or menu command: a missing one is
+    // said in a message box, else the phone closes and starts it.
+    void ChooseCompanion(int slot);
+    int ChosenCompanion() const { return m_nCompanionSlot; }
+    // Path of the chosen companion (empty when none), read when it was chosen.
+    LPCWSTR ChosenCompanionPath() const { return m_szCompanionPath; }
+    // Enables the bottom bar's button of each installed companion.
+    void RefreshCompanions();
+    // The program's main window ends the message loop when it is destroyed.
+    void EndProgramOnDestroy() { m_bQuitOnDestroy = 1; }
+    CCeMMenuBar& MenuBar() { return m_MenuBar; }
 
     // Reloads the skin into the dial pad and the display.
     int LoadSkin();
@@ -110,6 +143,8 @@ protected:
     virtual void ShowLowBatteryNotice();
     // Sets the handheld's clock; false when the platform refused.
     virtual bool SetHandheldTime(const SYSTEMTIME& time);
+    // The notice of a companion application that is not installed.
+    virtual void ShowCompanionMissing(int slot);
 
 private:
     static int SaveSettings(void* self);
@@ -123,6 +158,8 @@ private:
     // The service codes open the number-assignment view; the short one only on send.
     bool OpenHiddenCode(bool onSend);
     int PutNumber(WPARAM wp, LPARAM lp);
+    // Shows the message view and hands the recipient data to its screen.
+    void OpenComposer(WPARAM wp, LPARAM lp);
     CCeMWnd* StandingScreen(int view) const;
 
     CCeDataManager& m_data;
@@ -151,6 +188,13 @@ private:
     DisplayPower m_DisplayPower;
     int m_nView;
     int m_nCompanionSlot;
+    wchar_t m_szCompanionPath[260];
+    wchar_t m_szStartCommand[256];
+    int m_bQuitOnDestroy;
+    // Set once the program ends for an exhausted module battery: the link
+    // stays closed, whatever the driver says meanwhile.
+    int m_bEnding;
+    std::function<void()> m_CallListReload;
 
     CCeMCallControl m_Calls;
 };

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the phone: installs what is missing, builds, prepares the phone's own
 # Wine prefix, plugs the simulated module in (device manager and module
-# simulator) and starts the phone in a 240 x 320 handheld screen on your
-# display. In a terminal, the simulator's console then reads your commands
+# simulator) and starts the handheld's shell (its taskbar along the top, with
+# the taskbar agent as the start-up folder would start it) and the phone in a
+# 240 x 320 handheld screen on your display. In a terminal, the simulator's console then reads your commands
 # ("help"; "ring 0101234567" makes the phone ring; "quit" ends everything).
 # Without a display it starts a virtual one, saves a screenshot of the
 # handheld's screen and stops (ZEN_KEEP_RUNNING=1 keeps it running).
@@ -16,7 +17,8 @@ export WINEPREFIX="$build_dir/phone-prefix"
 "$ZEN_ROOT/scripts/setup-prefix.sh" "$WINEPREFIX"
 
 bin="$build_dir/bin"
-for f in Zentrika.exe zensim.exe devmgr.exe Serial.dll wait-window.exe; do
+for f in Zentrika.exe zensim.exe devmgr.exe Serial.dll wait-window.exe zenshell.exe ZentAgent.exe zeninstall.exe \
+    ZentSetup.dll ZentDrv.dll; do
     [ -f "$bin/$f" ] || die "$f was not built"
 done
 
@@ -40,39 +42,69 @@ trap cleanup EXIT
 "$WINESERVER" -k >/dev/null 2>&1 || true
 "$WINESERVER" -w >/dev/null 2>&1 || true
 
-# The prefix puts every window on its 240 x 320 virtual desktop.
-note "starting the phone on $DISPLAY"
-wine_env "$WINE64" "$bin/Zentrika.exe" </dev/null \
+# Install the system into the phone's prefix as the handheld's installer
+# would: files under "\Program Files\Zentrika", the driver registered for
+# the module's card, the dial-up entry. Before the card goes in, or the
+# set-up library waits for the module to be unplugged. A second run updates
+# the installation in place.
+wine_env "$WINE64" reg delete 'HKLM\Drivers\Active' /f </dev/null >/dev/null 2>&1 || true
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+note "installing the system into the phone's prefix"
+wine_env "$WINE64" "$bin/zeninstall.exe" install "$(winpath "$ZEN_ROOT/setup/zentrika.inst")" \
+    "/source:$(winpath "$build_dir")" </dev/null >"$build_dir/install.log" 2>&1 \
+    || die "installing failed (see $build_dir/install.log)"
+installed="$WINEPREFIX/drive_c/Program Files/Zentrika"
+[ -f "$installed/Zentrika.exe" ] || die "the installation has no Zentrika.exe (see $build_dir/install.log)"
+
+# The module first, so the phone finds its card when it opens the link: the
+# simulator starts the device manager, registers the serial driver for the
+# card and inserts it. In a terminal its console reads what you type.
+interactive=0
+if [ "$headless" = 0 ] && [ -t 0 ]; then
+    interactive=1
+    note "the module simulator's console follows; type help, or quit to stop"
+    # A background job reads /dev/null unless told otherwise: give it the terminal.
+    exec 3<&0
+    wine_env "$WINE64" "$bin/zensim.exe" <&3 &
+    sim_pid=$!
+    card_in() { wine_env "$WINE64" reg query 'HKLM\Drivers\Active' /s </dev/null 2>/dev/null | grep -q 'COM[0-9]*:'; }
+else
+    sim_in=$(mktemp -u)
+    mkfifo "$sim_in"
+    sleep infinity >"$sim_in" &
+    wine_env "$WINE64" "$bin/zensim.exe" <"$sim_in" >"$build_dir/zensim.log" 2>&1 &
+    sim_pid=$!
+    card_in() { grep -q "type help" "$build_dir/zensim.log" 2>/dev/null; }
+fi
+for i in $(seq 1 150); do
+    card_in && break
+    kill -0 "$sim_pid" 2>/dev/null || die "the module simulator ended"
+    sleep 0.2
+done
+[ "$interactive" = 1 ] || note "module: $(head -n 1 "$build_dir/zensim.log")"
+
+# The prefix puts every window on its 240 x 320 virtual desktop. The shell's
+# taskbar comes first, as on the handheld, then the agent and the phone.
+[ "$interactive" = 1 ] || note "starting the shell's taskbar on $DISPLAY"
+wine_env "$WINE64" "$bin/zenshell.exe" </dev/null >"$build_dir/shell.log" 2>&1 &
+if ! wine_env "$WINE64" "$bin/wait-window.exe" "HHTaskBar" "" 20000 </dev/null >/dev/null 2>&1; then
+    die "the shell's taskbar did not appear (see $build_dir/shell.log)"
+fi
+wine_env "$WINE64" "$installed/ZentAgent.exe" </dev/null >"$build_dir/agent.log" 2>&1 &
+[ "$interactive" = 1 ] || note "starting the phone on $DISPLAY"
+wine_env "$WINE64" "$installed/Zentrika.exe" </dev/null \
     >"$build_dir/phone.log" 2>&1 &
 phone_pid=$!
 
 if ! wine_env "$WINE64" "$bin/wait-window.exe" "Norvale Zentrika" "Zentrika" 20000 </dev/null >/dev/null 2>&1; then
     die "the phone's window did not appear (see $build_dir/phone.log)"
 fi
-# The module: the simulator starts the device manager, registers the serial
-# driver for the card and inserts it.
-if [ "$headless" = 0 ] && [ -t 0 ]; then
-    note "the module simulator's console follows; type help, or quit to stop"
-    sim_in=/dev/stdin
-else
-    sim_in=$(mktemp -u)
-    mkfifo "$sim_in"
-    sleep infinity >"$sim_in" &
-fi
-
-
-if [ "$sim_in" = /dev/stdin ]; then
-    wine_env "$WINE64" "$bin/zensim.exe" || true
+if [ "$interactive" = 1 ]; then
+    # Ends when you type quit (or the console's input ends).
+    wait "$sim_pid" || true
     exit 0
 fi
-wine_env "$WINE64" "$bin/zensim.exe" <"$sim_in" >"$build_dir/zensim.log" 2>&1 &
-sim_pid=$!
-for i in $(seq 1 100); do
-    grep -q "type help" "$build_dir/zensim.log" 2>/dev/null && break
-    kill -0 "$sim_pid" 2>/dev/null || die "the module simulator ended (see $build_dir/zensim.log)"
-    sleep 0.1
-done
-note "module: $(head -n 1 "$build_dir/zensim.log")"
+sleep 3  # the link opens and the first answers are shown
 shot="$build_dir/phone-screen.png"
 if command -v import >/dev/null; then
     import -display "$DISPLAY" -window root -crop 240x320+0+0 +repage "$shot" 2>/dev/null \

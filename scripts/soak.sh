@@ -68,11 +68,23 @@ export DISPLAY=$display
 "$WINESERVER" -p </dev/null >/dev/null 2>&1
 wine_env "$WINE64" cmd /c exit 0 </dev/null >/dev/null 2>&1 || die "Wine does not start"
 
-declare -A runs rounds failures crashes hangs
+declare -A runs rounds failures crashes hangs workdir
 for p in "${programs[@]}"; do
     n=$(basename "$p" .exe)
     runs[$n]=0 rounds[$n]=0 failures[$n]=0 crashes[$n]=0 hangs[$n]=0
+    workdir[$n]=$(dirname "$p")
 done
+# Each program runs where the test run runs it: some read media made beside
+# their test folder.
+while IFS=$'\t' read -r n dir; do
+    [ -n "${workdir[$n]+set}" ] && [ -d "$dir" ] && workdir[$n]=$dir
+done < <(ctest --test-dir "$build" --show-only=json-v1 2>/dev/null | python3 -c '
+import json, sys
+for t in json.load(sys.stdin).get("tests", []):
+    for p in t.get("properties", []):
+        if p.get("name") == "WORKING_DIRECTORY":
+            print(t["name"] + "\t" + p["value"])
+' 2>/dev/null || true)
 problems=()
 
 new_seed() { od -An -N4 -tu4 /dev/urandom | tr -d ' '; }
@@ -84,7 +96,7 @@ run_one() {
     seed=$(new_seed)
     log=$logs/$name-$seed.log
     set +e
-    ( cd "$(dirname "$prog")" &&
+    ( cd "${workdir[$name]}" &&
       timeout -k 10 $((seconds + grace)) env ZEN_FUZZ_SEED="$seed" ZEN_FUZZ_SECONDS="$seconds" \
           LC_ALL=ko_KR.UTF-8 WINEDEBUG="${WINEDEBUG:--all}" \
           WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" \

@@ -3,6 +3,8 @@
 #include <ce_platform.h>
 #include <unimodem.h>
 
+#include "setup/PlatformKind.h"
+
 #include <cwchar>
 #include <initializer_list>
 
@@ -20,19 +22,8 @@ enum Platform { kOther, kPocketPC, kPalmPC2 };
 
 Platform ThisPlatform()
 {
-    OSVERSIONINFOW version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExW(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_CE)
-        return kOther;
-    wchar_t type[64] = L"";
-    if (!SystemParametersInfoW(SPI_GETPLATFORMTYPE, sizeof type, type, 0))
-        return kOther;
-    type[63] = 0;
-    if (wcscmp(type, L"PocketPC") == 0)
-        return kPocketPC;
-    if (wcscmp(type, L"Palm PC2") == 0)
-        return kPalmPC2;
-    return kOther;
+    const int kind = PlatformKind();
+    return kind == 1 ? kPocketPC : kind == 0 ? kPalmPC2 : kOther;
 }
 
 void ReadSetting(LPCWSTR value, LPCWSTR fallback, wchar_t* out, DWORD chars)
@@ -233,6 +224,29 @@ int WriteDialUpEntry(const RASDIALPARAMS* params)
     else
         WriteBrowserSettings();
     return 1;
+}
+
+void RemoveDialUpEntry()
+{
+    RasDeleteEntry(nullptr, kDialUpEntryName);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\ConnMgr\\Destinations\\Zentrika");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE,
+                  L"SOFTWARE\\Microsoft\\ConnMgr\\Providers\\{7C4B7A38-5FF7-4bc1-80F6-5DA7870BB1AA}"
+                  L"\\Connections\\Zentrika");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE,
+                  L"SOFTWARE\\Microsoft\\ConnMgr\\Providers\\{EF097F4C-DC4B-4c98-8FF6-AEF805DC0E8E}"
+                  L"\\HTTP-{FEF41358-73D0-4311-8CC3-61DE25B6AA81}");
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Main", 0, KEY_ALL_ACCESS,
+                      &key) == ERROR_SUCCESS) {
+        wchar_t name[32] = L"";
+        DWORD size = sizeof name - sizeof(wchar_t), type = 0;
+        if (RegQueryValueExW(key, L"Connection", nullptr, &type, reinterpret_cast<BYTE*>(name), &size) ==
+                ERROR_SUCCESS &&
+            type == REG_SZ && wcscmp(name, kDialUpEntryName) == 0)
+            RegDeleteValueW(key, L"Connection");
+        RegCloseKey(key);
+    }
 }
 
 int EnsureDialUpEntry()

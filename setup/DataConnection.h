@@ -16,6 +16,9 @@ void PrepareDialParams(RASDIALPARAMS* params);
 // connection manager (or browser) settings. 1 on success, 0 on failure; only
 // a Windows CE handheld of type "PocketPC" or "Palm PC2" gets anything.
 int WriteDialUpEntry(const RASDIALPARAMS* params);
+// Removes the entry and the connection manager and browser settings that
+// name it; the dialling locations are the handheld's and stay.
+void RemoveDialUpEntry();
 // Prepares the dial parameters and writes the entry.
 int EnsureDialUpEntry();
 // Starts "\Windows\iexplore.exe" without a command line; 1 when started.

@@ -705,18 +705,19 @@ void SimModule::RingBurst(int count, DWORD intervalMs)
 {
     Lock_ hold(lock_);
     // A misbehaving module: ring pulses and "RING" lines with no call behind them.
+    // Every edge is timed from the start, so a late pulse never runs into the next.
     for (int i = 0; i < count; ++i) {
-        scheduler_.After(intervalMs * i, [this, intervalMs] {
+        scheduler_.After(intervalMs * i, [this] {
             Lock_ hold(lock_);
             if (!powered_)
                 return;
             SetLines(status_ | MS_RING_ON);
             EmitLine("RING");
-            scheduler_.After(intervalMs / 2, [this] {
-                Lock_ hold(lock_);
-                if (powered_)
-                    SetLines(status_ & ~MS_RING_ON);
-            });
+        });
+        scheduler_.After(intervalMs * i + intervalMs / 2, [this] {
+            Lock_ hold(lock_);
+            if (powered_)
+                SetLines(status_ & ~MS_RING_ON);
         });
     }
 }

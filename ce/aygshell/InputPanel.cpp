@@ -1,57 +1,52 @@
 // The input panel: a small keyboard above the menu bar that types into
 // whatever window has the focus. It never takes the focus itself.
+//
+// On the Korean layout the syllable in progress is typed into the focused
+// window at once and replaced (backspace, then the new syllable) while
+// more jamo come, as the handheld's own Korean input does; so the text is
+// always complete, even when it is sent before composing ends.
 #include <sipapi.h>
 
+#include <string>
+
+#include "ce/aygshell/HangulComposer.h"
 #include "ce/aygshell/ShellLayout.h"
+#include "ce/aygshell/SipKeys.h"
+
+using namespace aygshell;
 
 namespace {
 
 const wchar_t kSipClass[] = L"SipWndClass";
-constexpr int kRows = 4;
-constexpr int kCols = 10;
-// One row of ten keys each; \b is backspace, \r is Enter, ' ' is space.
-const wchar_t kKeys[kRows][kCols + 1] = {
-    L"1234567890",
-    L"qwertyuiop",
-    L"asdfghjkl\b",
-    L"zxcvbnm ,\r",
-};
 
 HWND g_sip;
-int g_pressed = -1;  // key index while the pen is on it
+int g_layout = kSipLatin;
+bool g_shift;
+int g_pressedRow = -1, g_pressedCol = -1;  // the key under the pen
+HangulComposer g_composer;
+HWND g_composeTarget;  // where the syllable in progress was typed
+HFONT g_font;
 
-RECT KeyRect(HWND hwnd, int index)
+RECT Client(HWND hwnd)
 {
     RECT rc;
     GetClientRect(hwnd, &rc);
-    const int row = index / kCols, col = index % kCols;
-    const int w = rc.right / kCols, h = rc.bottom / kRows;
-    return {col * w, row * h, (col + 1) * w, (row + 1) * h};
+    return rc;
 }
 
-int KeyAt(HWND hwnd, int x, int y)
+HWND FocusWindow()
 {
-    for (int i = 0; i < kRows * kCols; ++i) {
-        RECT rc = KeyRect(hwnd, i);
-        if (x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom)
-            return i;
-    }
-    return -1;
+    if (HWND f = GetFocus())
+        return f;
+    GUITHREADINFO gi = {};
+    gi.cbSize = sizeof gi;
+    HWND fg = GetForegroundWindow();
+    if (fg && GetGUIThreadInfo(GetWindowThreadProcessId(fg, nullptr), &gi))
+        return gi.hwndFocus;
+    return nullptr;
 }
 
-const wchar_t* KeyLabel(wchar_t c)
-{
-    static wchar_t one[2];
-    switch (c) {
-    case L'\b': return L"<-";
-    case L'\r': return L"Ent";
-    case L' ': return L"Sp";
-    default: one[0] = c; one[1] = 0; return one;
-    }
-}
-
-// Types one key into the focused window, as the keyboard would.
-void Type(wchar_t c)
+void SendChar(wchar_t c)
 {
     INPUT in[2] = {};
     in[0].type = in[1].type = INPUT_KEYBOARD;
@@ -66,29 +61,138 @@ void Type(wchar_t c)
     SendInput(2, in, sizeof(INPUT));
 }
 
+// True while the syllable in progress is still where it was typed: the
+// same window has the focus and, in an edit, it stands just before the
+// caret. A tap elsewhere in the text ends composing instead of letting
+// the next jamo replace some other character.
+bool ComposedStillShown()
+{
+    const wchar_t shown = g_composer.Current();
+    if (!shown || !g_composeTarget || FocusWindow() != g_composeTarget)
+        return false;
+    wchar_t cls[16] = {};
+    GetClassNameW(g_composeTarget, cls, 16);
+    if (lstrcmpiW(cls, L"Edit") != 0)
+        return true;
+    DWORD from = 0, to = 0;
+    SendMessageW(g_composeTarget, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    const int len = GetWindowTextLengthW(g_composeTarget);
+    if (from != to || from == 0 || static_cast<int>(from) > len)
+        return false;
+    std::wstring text(static_cast<size_t>(len) + 1, L'\0');
+    GetWindowTextW(g_composeTarget, &text[0], len + 1);
+    return text[from - 1] == shown;
+}
+
+// Ends composing: the syllable typed so far stays as it is.
+void EndComposing()
+{
+    g_composer.Finish();
+    g_composeTarget = nullptr;
+}
+
+void TypeJamo(wchar_t jamo)
+{
+    if (g_composer.Composing() && !ComposedStillShown())
+        EndComposing();
+    const wchar_t before = g_composer.Current();
+    std::wstring out = g_composer.Input(jamo);
+    out.push_back(g_composer.Current());
+    if (before)
+        SendChar(L'\b');
+    for (wchar_t c : out)
+        if (c)
+            SendChar(c);
+    g_composeTarget = g_composer.Composing() ? FocusWindow() : nullptr;
+}
+
+void TypeBackspace()
+{
+    if (g_composer.Composing() && ComposedStillShown()) {
+        g_composer.Backspace();
+        SendChar(L'\b');
+        if (const wchar_t c = g_composer.Current())
+            SendChar(c);
+        else
+            g_composeTarget = nullptr;
+        return;
+    }
+    EndComposing();
+    SendChar(L'\b');
+}
+
+void Press(const SipKey& key)
+{
+    const wchar_t c = (g_shift && key.shifted) ? key.shifted : key.code;
+    if (c == kKeyShift) {
+        g_shift = !g_shift;
+        return;
+    }
+    g_shift = false;
+    if (c == kKeySwitch) {
+        EndComposing();
+        g_layout = (g_layout + 1) % kSipLayoutCount;
+        return;
+    }
+    if (HangulComposer::IsJamo(c))
+        TypeJamo(c);
+    else if (c == L'\b')
+        TypeBackspace();
+    else {
+        EndComposing();
+        SendChar(c);
+    }
+}
+
+const wchar_t* KeyLabel(const SipKey& key)
+{
+    static wchar_t one[2];
+    const wchar_t c = (g_shift && key.shifted) ? key.shifted : key.code;
+    switch (c) {
+    case L'\b': return L"<-";
+    case L'\r': return L"Ent";
+    case L' ': return L"Sp";
+    case kKeyShift: return L"Shf";
+    case kKeySwitch: return g_layout == kSipLatin ? L"한" : L"ABC";
+    default: one[0] = c; one[1] = 0; return one;
+    }
+}
+
 void Paint(HWND hwnd)
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    RECT all;
-    GetClientRect(hwnd, &all);
+    const RECT all = Client(hwnd);
     HBRUSH face = CreateSolidBrush(RGB(214, 211, 206));
     FillRect(dc, &all, face);
     HBRUSH down = CreateSolidBrush(RGB(0, 0, 156));
     SetBkMode(dc, TRANSPARENT);
-    for (int i = 0; i < kRows * kCols; ++i) {
-        RECT rc = KeyRect(hwnd, i);
-        InflateRect(&rc, -1, -1);
-        if (i == g_pressed)
-            FillRect(dc, &rc, down);
-        FrameRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-        SetTextColor(dc, i == g_pressed ? RGB(255, 255, 255) : RGB(0, 0, 0));
-        DrawTextW(dc, KeyLabel(kKeys[i / kCols][i % kCols]), -1, &rc,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (!g_font)
+        g_font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    HGDIOBJ oldFont = SelectObject(dc, g_font);
+    for (int r = 0; r < SipRows(g_layout); ++r) {
+        int count = 0;
+        const SipKey* keys = SipRow(g_layout, r, &count);
+        for (int c = 0; c < count; ++c) {
+            RECT rc = SipKeyRect(g_layout, all, r, c);
+            InflateRect(&rc, -1, -1);
+            const bool lit = (r == g_pressedRow && c == g_pressedCol) || (keys[c].code == kKeyShift && g_shift);
+            if (lit)
+                FillRect(dc, &rc, down);
+            FrameRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+            SetTextColor(dc, lit ? RGB(255, 255, 255) : RGB(0, 0, 0));
+            DrawTextW(dc, KeyLabel(keys[c]), -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        }
     }
+    SelectObject(dc, oldFont);
     DeleteObject(down);
     DeleteObject(face);
     EndPaint(hwnd, &ps);
+}
+
+POINT PointOf(LPARAM lp)
+{
+    return {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
 }
 
 LRESULT CALLBACK SipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -100,26 +204,33 @@ LRESULT CALLBACK SipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         Paint(hwnd);
         return 0;
     case WM_LBUTTONDOWN:
-        g_pressed = KeyAt(hwnd, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
-        if (g_pressed >= 0) {
+        if (SipKeyAt(g_layout, Client(hwnd), PointOf(lp), &g_pressedRow, &g_pressedCol)) {
             SetCapture(hwnd);
             InvalidateRect(hwnd, nullptr, FALSE);
+        } else {
+            g_pressedRow = g_pressedCol = -1;
         }
         return 0;
     case WM_LBUTTONUP: {
-        const int key = KeyAt(hwnd, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
-        const int was = g_pressed;
-        g_pressed = -1;
+        int row = -1, col = -1;
+        const bool on = SipKeyAt(g_layout, Client(hwnd), PointOf(lp), &row, &col);
+        const int wasRow = g_pressedRow, wasCol = g_pressedCol;
+        g_pressedRow = g_pressedCol = -1;
         if (GetCapture() == hwnd)
             ReleaseCapture();
+        if (on && row == wasRow && col == wasCol) {
+            int count = 0;
+            const SipKey* keys = SipRow(g_layout, row, &count);
+            Press(keys[col]);
+        }
         InvalidateRect(hwnd, nullptr, FALSE);
-        if (was >= 0 && key == was)
-            Type(kKeys[key / kCols][key % kCols]);
         return 0;
     }
     case WM_DESTROY:
-        if (g_sip == hwnd)
+        if (g_sip == hwnd) {
             g_sip = nullptr;
+            EndComposing();
+        }
         return 0;
     default:
         return DefWindowProcW(hwnd, msg, wp, lp);
@@ -155,6 +266,8 @@ extern "C" BOOL SipShowIM(DWORD dwFlag)
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
         return TRUE;
     }
+    EndComposing();
+    g_shift = false;
     if (g_sip && IsWindow(g_sip))
         ShowWindow(g_sip, SW_HIDE);
     return TRUE;

@@ -7,7 +7,9 @@
 // paths ("\Windows\iexplore.exe"). Under Wine those answer for the desktop,
 // so such code includes this header: the three calls go to the Ce* functions
 // below, which answer as the handheld does and map a path under "\Windows\"
-// to the system folder. Every other request goes to Win32 unchanged. With
+// to the system folder (other handheld paths lie under the folder named by
+// the environment variable ZEN_HANDHELD_ROOT, when set). Every other
+// request goes to Win32 unchanged. With
 // CE_PLATFORM_NO_REMAP defined only the Ce* functions are declared.
 #include <windows.h>
 
@@ -32,10 +34,12 @@ BOOL WINAPI CeCreateProcessW(LPCWSTR app, LPWSTR cmdLine, LPSECURITY_ATTRIBUTES 
                              LPPROCESS_INFORMATION pi);
 
 // Not on the handheld: the type this process reports ("PocketPC" unless
-// set; tests and tools pick another). Null restores the default.
+// set here or by the environment variable ZEN_PLATFORM_TYPE; tests and tools
+// pick another). Null restores the default.
 void WINAPI CeSetPlatformType(LPCWSTR type);
 // Not on the handheld: a handheld path ("\Windows\x.exe") as a path of this
-// system; other paths are copied. FALSE when it does not fit.
+// system; "\x" goes under ZEN_HANDHELD_ROOT when set; other paths are copied.
+// FALSE when it does not fit.
 BOOL WINAPI CeMapHandheldPath(LPCWSTR path, LPWSTR out, DWORD outChars);
 
 #ifdef __cplusplus

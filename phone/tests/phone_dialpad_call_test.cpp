@@ -9,6 +9,7 @@
 #include "ContactFixture.h"
 #include "ModuleCard.h"
 #include "ModuleCommands.h"
+#include "QuietPhone.h"
 #include "Screenshot.h"
 #include "TestSkins.h"
 #include "UiInput.h"
@@ -18,16 +19,6 @@
 
 namespace {
 
-class QuietPhone : public CCeMWndPhone {
-public:
-    using CCeMWndPhone::CCeMWndPhone;
-
-protected:
-    // The handheld's clock stays as it is under test.
-    bool SetHandheldTime(const SYSTEMTIME&) override { return true; }
-    void ShowLowBatteryNotice() override {}
-    void ShowLockedNotice() override {}
-};
 
 class DialPadCallTest : public testing::Test {
 protected:

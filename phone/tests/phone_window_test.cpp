@@ -15,6 +15,9 @@
 #include "phone/DialPadSkin.h"
 #include "toolkit/CCeMToolkit.h"
 
+#include <aygshell.h>
+#include <commctrl.h>
+
 static bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 
 namespace {
@@ -24,11 +27,13 @@ public:
     using CCeMWndPhone::CCeMWndPhone;
     int lockedNotices = 0;
     int batteryNotices = 0;
+    std::vector<int> missingCompanions;
     std::vector<SYSTEMTIME> clockSet;
 
 protected:
     void ShowLockedNotice() override { ++lockedNotices; }
     void ShowLowBatteryNotice() override { ++batteryNotices; }
+    void ShowCompanionMissing(int slot) override { missingCompanions.push_back(slot); }
     bool SetHandheldTime(const SYSTEMTIME& t) override
     {
         clockSet.push_back(t);
@@ -396,6 +401,11 @@ TEST_F(PhoneWindowTest, BatteryAnswersOnlyARealLowReadingEndsTheProgram)
     phone.OnBattery(1);
     EXPECT_EQ(0, phone.Lcd().Indicator(CCeMWndLcd::kSlotBattery));
     EXPECT_EQ(1, phone.batteryNotices);
+    // The driver hears the port come back and says so: the ending phone
+    // does not open the link again.
+    SendMessageW(hwnd, CCeMWndPhone::WM_MODEM_WAKE, 1, 1);
+    EXPECT_STRNE(L"*** 모뎀 재연결 ***", phone.Lcd().MessageText());
+    EXPECT_FALSE(data.m_Modem.OpenUnderWay());
     zentest::PumpMessages(50);
     EXPECT_FALSE(IsWindow(hwnd));  // closed after the warning
 }
@@ -585,6 +595,188 @@ TEST_F(PhoneWindowTest, WithoutAnyInstallationFolderTheKeysStillWork)
     phone.OnDialPadPress(99, 1);  // no such key
     phone.OnDialPadPress(-1, 2);
     EXPECT_STREQ(L"7", phone.Lcd().NumberText());
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<UINT> MenuIds(HMENU menu)
+{
+    std::vector<UINT> ids;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        ids.push_back(GetMenuItemID(menu, i));  // separators read 0
+    return ids;
+}
+
+TEST_F(PhoneWindowTest, TheMenuBarCarriesTheViewButtonsAndTwoPopups)
+{
+    Create();
+    HWND bar = phone.MenuBar().Hwnd();
+    ASSERT_NE(nullptr, bar);
+    EXPECT_TRUE(IsWindowVisible(bar));
+    RECT rc;
+    GetWindowRect(bar, &rc);
+    EXPECT_EQ(320, rc.bottom);
+    EXPECT_EQ(240, rc.right - rc.left);
+    for (UINT command : {40010u, 40004u, 40007u, 40021u, 40036u, 40038u})
+        EXPECT_TRUE(SendMessageW(bar, TB_ISBUTTONENABLED, command, 0)) << command;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETMENU, 0, 0));
+    ASSERT_NE(nullptr, menu);
+    ASSERT_EQ(2, GetMenuItemCount(menu));
+    EXPECT_EQ((std::vector<UINT>{40017, 40018, 40019, 0, 40016, 40015, 0, 40020, 40025, 0, 40024}),
+              MenuIds(GetSubMenu(menu, 0)));
+    EXPECT_EQ((std::vector<UINT>{40026, 40027, 0, 40014, 40013, 40023, 40022, 40037}), MenuIds(GetSubMenu(menu, 1)));
+
+    // The pictures come from the strip: the bar shows more than its face.
+    zentest::PumpMessages(50);
+    const auto shot = zentest::CaptureWindow(bar);
+    ASSERT_FALSE(shot.empty());
+    EXPECT_GT(zentest::DistinctColors(shot, RECT{0, 0, 240, 26}), 8);
+}
+
+}  // namespace
+
+namespace {
+
+// The message screen's side of opening the composer.
+class ComposerProbe : public CCeMWnd {
+public:
+    int opened = 0;
+    std::wstring recipient;
+    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override
+    {
+        if (msg == CCeMWndPhone::WM_OPEN_COMPOSER) {
+            ++opened;
+            recipient = lp ? reinterpret_cast<LPCWSTR>(lp) : L"(none)";
+            return 0;
+        }
+        return CCeMWnd::WindowProc(hwnd, msg, wp, lp);
+    }
+};
+
+TEST_F(PhoneWindowTest, ForwardedCommandLinesCallOrOpenTheComposer)
+{
+    Create();
+    HWND hwnd = phone.GetHwnd();
+    ComposerProbe probe;
+    probe.RegisterWindowClass(L"ZenTestComposer", 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(1, probe.Create(L"", WS_CHILD, CCeMPlacement{0, 84, 240, 190}, hwnd, 4));
+    phone.SetStandingScreen(VIEW_MESSAGES, &probe);
+    const auto forward = [hwnd](const void* text, DWORD bytes) {
+        COPYDATASTRUCT cds = {0, bytes, const_cast<void*>(text)};
+        return SendMessageW(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+    };
+
+    phone.SwitchView(VIEW_CALLLIST);
+    forward(L"call 0123", 9 * sizeof(wchar_t));
+    EXPECT_EQ(VIEW_DIALPAD, phone.CurrentView());
+    EXPECT_STREQ(L"0123", phone.Lcd().NumberText());
+    phone.Lcd().ClearNumber();
+    // An odd byte count and no terminator: what is whole is read.
+    const wchar_t sms[] = {L'S', L'M', L'S', L' ', L'0', L'1', L'0', L'1', L'#', L'#'};
+    forward(sms, 7 * sizeof(wchar_t) + 1);
+    EXPECT_EQ(VIEW_MESSAGES, phone.CurrentView());
+    EXPECT_EQ(1, probe.opened);
+    EXPECT_EQ(L"010", probe.recipient);
+    forward(L"SMS", 3 * sizeof(wchar_t));
+    EXPECT_EQ(2, probe.opened);
+    EXPECT_EQ(L"(none)", probe.recipient);
+    // Screens ask for the composer with their own recipient data.
+    SendMessageW(hwnd, CCeMWndPhone::WM_OPEN_COMPOSER, 0, reinterpret_cast<LPARAM>(L"0167778888"));
+    EXPECT_EQ(3, probe.opened);
+    EXPECT_EQ(L"0167778888", probe.recipient);
+    // The driver's start only starts; "CALL" alone shows the pad.
+    forward(L"WAKEUP", 6 * sizeof(wchar_t));
+    EXPECT_EQ(VIEW_MESSAGES, phone.CurrentView());
+    forward(L"CALL", 4 * sizeof(wchar_t));
+    EXPECT_EQ(VIEW_DIALPAD, phone.CurrentView());
+    EXPECT_EQ(0, phone.Lcd().NumberLength());
+    forward(nullptr, 40);
+    EXPECT_EQ(VIEW_DIALPAD, phone.CurrentView());
+    phone.SetStandingScreen(VIEW_MESSAGES, nullptr);
+    probe.Destroy();
+}
+
+TEST_F(PhoneWindowTest, TheOwnCommandLineRunsOnTheFirstOpenOnly)
+{
+    phone.SetStartCommandLine(L"CALL 0167778888");
+    Create();
+    HWND hwnd = phone.GetHwnd();
+    EXPECT_EQ(0, phone.Lcd().NumberLength());
+    SendMessageW(hwnd, WM_MODEM_OPENED, 0, 0);
+    EXPECT_STREQ(L"0167778888", phone.Lcd().NumberText());
+    phone.Lcd().ClearNumber();
+    SendMessageW(hwnd, WM_MODEM_OPENED, 0, 0);
+    EXPECT_EQ(0, phone.Lcd().NumberLength());
+    // A failed open says so and stays until replaced.
+    SendMessageW(hwnd, WM_MODEM_OPENED, static_cast<WPARAM>(-2), 0);
+    EXPECT_STREQ(L"초기화 실패", phone.Lcd().MessageText());
+    EXPECT_EQ(CCeMWndLcd::kModeSteady, phone.Lcd().MessageMode());
+    EXPECT_FALSE(data.m_Modem.IsOpen());
+}
+
+TEST_F(PhoneWindowTest, TheModuleGoingAwayIsShownAndItsReturnOpensTheLinkAgain)
+{
+    Create();
+    HWND hwnd = phone.GetHwnd();
+    InterlockedExchange(&data.m_Modem.CallState, CALL_RINGING);
+    SendMessageW(hwnd, CCeMWndPhone::WM_MODEM_WAKE, 0, 0);
+    EXPECT_STREQ(L"*** 모뎀 상태 확인 ***", phone.Lcd().MessageText());
+    EXPECT_EQ(CCeMWndLcd::kModeBlinking, phone.Lcd().MessageMode());
+    EXPECT_EQ(12960000, phone.Lcd().RemainingSeconds());
+    InterlockedExchange(&data.m_Modem.CallState, CALL_IDLE);
+    // Back again: the link opens anew; here no module answers, which the
+    // failed open then says.
+    SendMessageW(hwnd, CCeMWndPhone::WM_MODEM_WAKE, 1, 1);
+    EXPECT_STREQ(L"*** 모뎀 재연결 ***", phone.Lcd().MessageText());
+    EXPECT_TRUE(zentest::WaitUntil([&] { return wcscmp(phone.Lcd().MessageText(), L"초기화 실패") == 0; }, 5000))
+        << phone.Lcd().MessageText();
+}
+
+TEST_F(PhoneWindowTest, CompanionApplicationsAreOfferedWhenInstalledAndChosenOnesEndThePhone)
+{
+    const wchar_t* key = L"SOFTWARE\\Veltana\\Apps\\Kivo GameBox";
+    HKEY k;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr));
+    const wchar_t path[] = L"C:\\Kivo\\games.exe -a";
+    RegSetValueExW(k, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), sizeof path);
+    RegCloseKey(k);
+
+    Create();
+    HWND hwnd = phone.GetHwnd();
+    EXPECT_EQ(CCeMWndPhone::kNoCompanion, phone.ChosenCompanion());
+    SendMessageW(hwnd, WM_MODEM_OPENED, 0, 0);
+    for (int slot = 0; slot < 5; ++slot)
+        EXPECT_EQ(slot == 2 ? 1 : 0, phone.CompanionBar().CellAt(slot)->enabled) << slot;
+    // A missing one is said and the phone stays.
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(CCeMWndPhone::kCompanionBarId, 0), MAKELPARAM(0, 1));
+    zentest::PumpMessages(50);
+    EXPECT_EQ(std::vector<int>{0}, phone.missingCompanions);
+    EXPECT_TRUE(IsWindow(hwnd));
+    // The menu's command picks the browser's slot, which is missing too.
+    SendMessageW(hwnd, WM_COMMAND, 40042, 0);
+    EXPECT_EQ((std::vector<int>{0, 1}), phone.missingCompanions);
+    EXPECT_EQ(CCeMWndPhone::kNoCompanion, phone.ChosenCompanion());
+    // An installed one ends the phone, which then starts it.
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(CCeMWndPhone::kCompanionBarId, 0), MAKELPARAM(2, 1));
+    zentest::PumpMessages(100);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(2, phone.ChosenCompanion());
+    EXPECT_STREQ(path, phone.ChosenCompanionPath());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
+}
+
+TEST_F(PhoneWindowTest, ABookedCallReloadsTheCallListWhenItIsShown)
+{
+    Create();
+    int reloads = 0;
+    phone.SetCallListReload([&reloads] { ++reloads; });
+    phone.CallListChanged();
+    EXPECT_EQ(0, reloads);
+    phone.SwitchView(VIEW_CALLLIST);
+    phone.CallListChanged();
+    EXPECT_EQ(1, reloads);
 }
 
 }  // namespace

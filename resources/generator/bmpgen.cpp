@@ -1,11 +1,14 @@
 // Draws the program's bitmaps (button strips, title bands, the message box
-// buttons) as 24-bit BMP files, so the look is ours and every build gets the
-// same pixels.
+// buttons) as 24-bit BMP files and the agent's icons as 16 x 16 ICO files, so
+// the look is ours and every build gets the same pixels.
 //
 //   bmpgen OUTDIR
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Canvas.h"
 
@@ -57,6 +60,48 @@ Canvas TitleBand(int w, int h, Rgb top, Rgb bottom)
     return band;
 }
 
+void Bin(Canvas& c, Rgb ink)
+{
+    const double w = c.Width(), h = c.Height();
+    c.Line(w * 0.32, h * 0.30, w * 0.68, h * 0.30, 2.0, ink);
+    c.Line(w * 0.38, h * 0.30, w * 0.42, h * 0.76, 2.0, ink);
+    c.Line(w * 0.62, h * 0.30, w * 0.58, h * 0.76, 2.0, ink);
+    c.Line(w * 0.42, h * 0.76, w * 0.58, h * 0.76, 2.0, ink);
+}
+
+void Arrow(Canvas& c, Rgb ink, bool up)
+{
+    const double w = c.Width(), h = c.Height();
+    const double tip = up ? 0.28 : 0.72, base = up ? 0.68 : 0.32;
+    c.Line(w * 0.36, h * base, w * 0.50, h * tip, 2.5, ink);
+    c.Line(w * 0.50, h * tip, w * 0.64, h * base, 2.5, ink);
+}
+
+// The phrase box's column of five cells (delete, choose, cancel, previous,
+// next) as one picture per state: 0 normal, 1 pressed, 2 disabled.
+Canvas PhraseCells(int w, int cellH, int state)
+{
+    const Glyph glyphs[] = {Bin, CheckMark, Cross, [](Canvas& c, Rgb ink) { Arrow(c, ink, true); },
+                            [](Canvas& c, Rgb ink) { Arrow(c, ink, false); }};
+    const Rgb top = {60, 140, 230}, bottom = {10, 70, 170}, border = {0, 40, 110};
+    Canvas column(w, cellH * 5, kDialogFace);
+    for (int i = 0; i < 5; ++i) {
+        Canvas cell(w, cellH, kDialogFace);
+        if (state == 0) {
+            cell.RoundedGradient(1, 1, w - 1, cellH - 1, 4, top, bottom, border);
+            glyphs[i](cell, kWhite);
+        } else if (state == 1) {
+            cell.RoundedGradient(1, 1, w - 1, cellH - 1, 4, kWhite, Mix(top, kWhite, 0.7), border);
+            glyphs[i](cell, bottom);
+        } else {
+            cell.RoundedGradient(1, 1, w - 1, cellH - 1, 4, {215, 215, 215}, {190, 190, 190}, {150, 150, 150});
+            glyphs[i](cell, {235, 235, 235});
+        }
+        column.Paste(cell, 0, i * cellH);
+    }
+    return column;
+}
+
 // Frames of plain colours, for tests that check which frame is shown.
 Canvas PlainFrames(int w, int h, std::initializer_list<Rgb> colours)
 {
@@ -67,6 +112,115 @@ Canvas PlainFrames(int w, int h, std::initializer_list<Rgb> colours)
         x += w;
     }
     return strip;
+}
+
+// The agent's 16 x 16 icons, drawn on a see-through key colour.
+const Rgb kClear = {255, 0, 255};
+
+// A telephone handset: a curved grip with the ear and mouth pieces.
+void Handset(Canvas& c, Rgb ink)
+{
+    const double pi = 3.14159265358979;
+    const int steps = 12;
+    for (int i = 0; i < steps; ++i) {
+        const double a0 = (0.62 + 0.76 * i / steps) * pi, a1 = (0.62 + 0.76 * (i + 1) / steps) * pi;
+        c.Line(9.5 + 6.0 * std::cos(a0), 7.5 + 6.0 * std::sin(a0), 9.5 + 6.0 * std::cos(a1),
+               7.5 + 6.0 * std::sin(a1), 2.8, ink);
+    }
+    c.Line(6.0, 2.2, 9.0, 1.6, 3.2, ink);
+    c.Line(6.0, 12.8, 9.0, 13.4, 3.2, ink);
+}
+
+Canvas PhoneIcon(Rgb ink, Rgb dot)
+{
+    Canvas c(16, 16, kClear);
+    Handset(c, ink);
+    c.Fill(11, 6, 15, 10, dot);
+    return c;
+}
+
+Canvas OffIcon()
+{
+    Canvas c(16, 16, kClear);
+    Handset(c, {170, 170, 170});
+    c.Line(2, 14, 14, 2, 2.4, {230, 30, 30});
+    return c;
+}
+
+Canvas GlobeIcon()
+{
+    Canvas c(16, 16, kClear);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const double d = std::hypot(x - 7.5, y - 7.5);
+            if (d <= 7.0)
+                c.Set(x, y, d >= 6.0 ? Rgb{0, 90, 160} : Rgb{0, 200, 230});
+        }
+    c.Line(1.5, 7.5, 13.5, 7.5, 1.2, {0, 90, 160});
+    c.Line(7.5, 1.5, 7.5, 13.5, 1.2, {0, 90, 160});
+    return c;
+}
+
+// Foreground indicators: a system window (yellow box) or a program the tap closes (red box).
+Canvas BoxIcon(Rgb face, bool cross)
+{
+    Canvas c(16, 16, kClear);
+    c.Fill(2, 3, 14, 15, {40, 40, 40});
+    c.Fill(3, 4, 13, 14, face);
+    if (cross) {
+        c.Line(5, 6, 11, 12, 1.8, kWhite);
+        c.Line(11, 6, 5, 12, 1.8, kWhite);
+    }
+    return c;
+}
+
+// A one-image icon file: 32-bit colour with alpha and its AND mask. Pixels
+// of `transparent` become see-through.
+bool SaveIco(const Canvas& c, const std::string& path, Rgb transparent)
+{
+    const int w = c.Width(), h = c.Height();
+    const uint32_t maskStride = ((w + 31) / 32) * 4;
+    const uint32_t imageSize = 40 + static_cast<uint32_t>(w * h * 4) + maskStride * h;
+    std::vector<uint8_t> out(6 + 16 + imageSize, 0);
+    auto put16 = [&](size_t at, uint16_t v) { out[at] = v & 0xFF; out[at + 1] = v >> 8; };
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out[at + i] = (v >> (8 * i)) & 0xFF;
+    };
+    put16(2, 1);  // icon
+    put16(4, 1);  // one image
+    out[6] = static_cast<uint8_t>(w);
+    out[7] = static_cast<uint8_t>(h);
+    put16(10, 1);
+    put16(12, 32);
+    put32(14, imageSize);
+    put32(18, 22);
+    const size_t hdr = 22;
+    put32(hdr, 40);
+    put32(hdr + 4, static_cast<uint32_t>(w));
+    put32(hdr + 8, static_cast<uint32_t>(h * 2));  // colour and mask
+    put16(hdr + 12, 1);
+    put16(hdr + 14, 32);
+    const size_t colour = hdr + 40, mask = colour + static_cast<size_t>(w * h * 4);
+    for (int y = 0; y < h; ++y) {
+        const int row = h - 1 - y;  // bottom-up
+        for (int x = 0; x < w; ++x) {
+            const Rgb p = c.Get(x, y);
+            const bool clear = p.r == transparent.r && p.g == transparent.g && p.b == transparent.b;
+            uint8_t* q = &out[colour + (static_cast<size_t>(row) * w + x) * 4];
+            q[0] = clear ? 0 : p.b;
+            q[1] = clear ? 0 : p.g;
+            q[2] = clear ? 0 : p.r;
+            q[3] = clear ? 0 : 255;
+            if (clear)
+                out[mask + row * maskStride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+        }
+    }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+    return std::fclose(f) == 0 && ok;
 }
 
 }  // namespace
@@ -87,10 +241,28 @@ int main(int argc, char** argv)
         {"msgbox_cancel.bmp", ButtonStrip(56, 22, {150, 150, 158}, {90, 90, 100}, {50, 50, 60}, Cross)},
         {"title_band.bmp", TitleBand(240, 20, {70, 120, 200}, {20, 60, 140})},
         {"test_frames.bmp", PlainFrames(20, 20, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}})},
+        {"phrase_cells.bmp", PhraseCells(40, 24, 0)},
+        {"phrase_cells_push.bmp", PhraseCells(40, 24, 1)},
+        {"phrase_cells_off.bmp", PhraseCells(40, 24, 2)},
     };
     for (const Out& o : outputs) {
         const std::string path = dir + "/" + o.name;
         if (!o.image.SaveBmp(path)) {
+            std::fprintf(stderr, "bmpgen: cannot write %s\n", path.c_str());
+            return 1;
+        }
+    }
+    const Out icons[] = {
+        {"agent_phone.ico", PhoneIcon({40, 200, 60}, {40, 200, 60})},
+        {"agent_off.ico", OffIcon()},
+        {"agent_net.ico", GlobeIcon()},
+        {"agent_system.ico", BoxIcon({250, 210, 0}, false)},
+        {"agent_program.ico", BoxIcon({220, 40, 40}, true)},
+        {"agent_on.ico", PhoneIcon(kWhite, {40, 200, 60})},
+    };
+    for (const Out& o : icons) {
+        const std::string path = dir + "/" + o.name;
+        if (!SaveIco(o.image, path, kClear)) {
             std::fprintf(stderr, "bmpgen: cannot write %s\n", path.c_str());
             return 1;
         }

@@ -104,7 +104,20 @@ TEST(Deliverables, PhoneShowsItsWindowAndClosesCleanly)
 
 TEST(Deliverables, AgentStartsAndEnds)
 {
-    EXPECT_EQ(0u, RunAndWait(BinDir() + L"ZentAgent.exe", 10000));
+    // A first start told the module is off has nothing to show and ends.
+    STARTUPINFOW si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    const std::wstring exe = BinDir() + L"ZentAgent.exe";
+    std::wstring cmd = L"\"" + exe + L"\" PowerOFF";
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
+    else
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(0u, code);
 }
 
 }  // namespace
