@@ -173,10 +173,30 @@ void SimModule::ProcessByte(char c)
     // Anything else between command lines (padding, zero bytes) is ignored.
 }
 
+void SimModule::Restart()
+{
+    // Once its answer is out, the module goes away (lines down, deaf) and
+    // comes back out of naming mode.
+    scheduler_.After(delayMs_ + 50, [this] {
+        Lock_ hold(lock_);
+        if (!powered_)
+            return;
+        restarting_ = true;
+        SetLines(0);
+        scheduler_.After(resetMs_, [this] {
+            Lock_ hold(lock_);
+            restarting_ = false;
+            naming_ = false;
+            if (powered_)
+                SetLines(kPowered);
+        });
+    });
+}
+
 void SimModule::Execute(const std::string& line)
 {
     commands_.push_back(line);
-    if (silent_)
+    if (silent_ || restarting_)
         return;
     Reply reply = Run(line);
     if (delayMs_ == 0) {
@@ -327,17 +347,21 @@ SimModule::Reply SimModule::RunSet(const std::string& cmd, const std::string& li
         return store("NAM=", nam_, 4);
     if (StartsWith(cmd, "PHONENUM=")) {
         std::string number = line.substr(3 + 9);
-        if (number.empty() || number.size() > 15)
+        // Only a module in naming mode takes a new number.
+        if (!naming_ || number.empty() || number.size() > 15)
             return error;
         ownNumbers_[nam_] = number;
         return ok;
     }
-    if (cmd == "BWMODE=NAMING")
+    if (cmd == "BWMODE=NAMING") {
+        naming_ = true;
         return ok;
+    }
     if (cmd == "BWMODE=RESET") {
         // The module restarts: a call in progress is gone.
         if (call_ != CallState::Idle)
             EndCall(false);
+        Restart();
         return ok;
     }
     if (cmd == "QCCAV") {
@@ -806,6 +830,24 @@ int SimModule::RingVolume() const
 {
     Lock_ hold(lock_);
     return ringVolume_;
+}
+
+void SimModule::SetResetTime(DWORD ms)
+{
+    Lock_ hold(lock_);
+    resetMs_ = ms;
+}
+
+bool SimModule::InNamingMode() const
+{
+    Lock_ hold(lock_);
+    return naming_;
+}
+
+bool SimModule::Restarting() const
+{
+    Lock_ hold(lock_);
+    return restarting_;
 }
 
 int SimModule::ActiveNam() const

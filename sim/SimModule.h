@@ -78,6 +78,9 @@ public:
     void SetRegistration(int status);
     void SetResponseDelay(DWORD ms);  // slow answers
     void SetSilent(bool silent);      // missing answers
+    // How long the module is away after "AT$BWMODE=RESET": its lines drop and
+    // it answers nothing until it has started again.
+    void SetResetTime(DWORD ms);
     // Dialled calls are answered after `ms` (negative: only by RemoteAnswer).
     void SetAutoAnswer(int ms);
     void SetRingTiming(DWORD periodMs, DWORD onMs, int maxRings);
@@ -93,6 +96,8 @@ public:
     int Volume() const;
     int RingVolume() const;
     int ActiveNam() const;
+    bool InNamingMode() const;
+    bool Restarting() const;
     std::string OwnNumber() const;
     bool Echo() const;
     std::string Describe() const;
@@ -119,6 +124,7 @@ private:
     void EndCall(bool noCarrierText);
     void RingOnce(unsigned gen, int n);
     void DrainHeld();
+    void Restart();
     std::string MessageLine(const SimMessage& m) const;
     std::string Now14() const;
 
@@ -168,6 +174,9 @@ private:
     int atan_ = 0;
     int warnSound_ = 1;
     int nam_ = 0;
+    bool naming_ = false;      // numbers can be programmed
+    bool restarting_ = false;  // after a reset, until the module is back
+    DWORD resetMs_ = 3000;
     std::string ownNumbers_[5] = {"01012345678", "01712345678", "", "", ""};
     std::vector<SimMessage> inbox_;
     std::vector<SimMessage> outbox_;

@@ -34,6 +34,10 @@ LRESULT CALLBACK KeyHook(int code, WPARAM wp, LPARAM lp)
         if (target && IsWindow(target)) {
             const UINT msg = (lp & 0x80000000) ? WM_KEYUP : WM_KEYDOWN;
             PostMessageW(target, msg, wp, lp);
+            // As on the handheld, a pressed application key also arrives as
+            // its character, which is what the bound window acts on.
+            if (msg == WM_KEYDOWN)
+                PostMessageW(target, WM_CHAR, wp, lp);
             return 1;  // the focused window never sees a bound key
         }
     }

@@ -107,6 +107,7 @@ TEST_F(SimModuleTest, AnswersEveryQueryOfTheCatalogue)
     EXPECT_EQ(Block(Say("AT$DIAL?"))[0], "01012345678");
     EXPECT_EQ(Block(Say("AT$NAM=1")).back(), "OK");
     EXPECT_EQ(Block(Say("AT$NAM?"))[0], "1");
+    EXPECT_EQ(Block(Say("AT$BWMODE=NAMING")).back(), "OK");
     EXPECT_EQ(Block(Say("AT$PHONENUM=01799998888")).back(), "OK");
     EXPECT_EQ(Block(Say("AT$DIAL?"))[0], "01799998888");
     EXPECT_EQ(Block(Say("AT$NAM=5"))[0], "ERROR");
@@ -123,9 +124,41 @@ TEST_F(SimModuleTest, AnswersEveryQueryOfTheCatalogue)
     std::string info = Block(Say("AT$STSINFO?"))[0];
     EXPECT_EQ(std::count(info.begin(), info.end(), ','), 10);
     EXPECT_FALSE(Block(Say("AT+GMR"))[0].empty());
-    for (const char* ok : {"ATZ", "AT$CONRPT=1", "AT$WARNSND=1", "AT$BWMODE=NAMING", "AT$BWMODE=RESET",
-                           "AT$MOCNT?", "AT$DELALLMO", "AT$DELALLMT", "AT$MTACK=1", "AT$REL"})
+    // The reset goes last: the module is away for a while after it.
+    for (const char* ok : {"ATZ", "AT$CONRPT=1", "AT$WARNSND=1", "AT$BWMODE=NAMING", "AT$MOCNT?",
+                           "AT$DELALLMO", "AT$DELALLMT", "AT$MTACK=1", "AT$REL", "AT$BWMODE=RESET"})
         EXPECT_EQ(Block(Say(ok)).back(), "OK") << ok;
+}
+
+TEST_F(SimModuleTest, NumbersAreProgrammedOnlyInNamingModeAndAResetRestartsTheModule)
+{
+    module.SetResetTime(300);
+    EXPECT_EQ(Block(Say("AT$PHONENUM=0177778888"))[0], "ERROR");
+    EXPECT_EQ(Block(Say("AT$BWMODE=NAMING")).back(), "OK");
+    EXPECT_TRUE(module.InNamingMode());
+    EXPECT_EQ(Block(Say("AT$NAM=1")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$PHONENUM=0177778888")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$BWMODE=RESET")).back(), "OK");
+    // Away: lines down, nothing answered.
+    DWORD start = GetTickCount();
+    while (!module.Restarting() && GetTickCount() - start < 1000)
+        Sleep(5);
+    ASSERT_TRUE(module.Restarting());
+    EXPECT_EQ(0u, module.ModemStatus() & (MS_DSR_ON | MS_CTS_ON));
+    module.Receive("AT$NAM?\r\n");
+    Sleep(50);
+    EXPECT_EQ(Output().find("AT$NAM?\r\r\n1"), std::string::npos);
+    // Back, out of naming mode, with the new number on the chosen assignment.
+    start = GetTickCount();
+    while (module.Restarting() && GetTickCount() - start < 2000)
+        Sleep(5);
+    ASSERT_FALSE(module.Restarting());
+    EXPECT_EQ(MS_DSR_ON | MS_CTS_ON, module.ModemStatus() & (MS_DSR_ON | MS_CTS_ON));
+    EXPECT_FALSE(module.InNamingMode());
+    EXPECT_EQ(Block(Say("AT$DIAL?"))[0], "0177778888");
+    EXPECT_EQ(Block(Say("AT$NAM=0")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$DIAL?"))[0], "01012345678");  // each assignment keeps its own
+    EXPECT_EQ(Block(Say("AT$PHONENUM=0111111111"))[0], "ERROR");
 }
 
 TEST_F(SimModuleTest, DialLinePaddingDoesNotSpoilTheNextEcho)
