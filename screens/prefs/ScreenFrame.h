@@ -1,0 +1,34 @@
+#pragma once
+// What the preference screens share: their pictures from the program's
+// resources, the framed look below the title band, the title, the close
+// request to the parent, and the guards of privacy mode and the phone lock.
+#include <windows.h>
+
+namespace prefs {
+
+constexpr int kTitleBand = 25;
+constexpr int kCloseRequest = 1000;  // WM_COMMAND code: a screen asks to be closed
+constexpr RECT kTitleRect = {25, 0, 200, 25};
+
+// A bitmap resource of the program, or null when it is missing.
+HBITMAP LoadPicture(UINT resId);
+// Draws the whole bitmap with its top left corner at (x, y); nothing for null.
+void DrawPicture(HDC dc, HBITMAP bmp, int x, int y);
+// A 2-pixel frame on the left, right and bottom edges of the area below `top`.
+void DrawSideFrame(HDC dc, int width, int height, int top, HBRUSH brush);
+// The screen's title in the title band, white on a transparent background.
+void DrawTitle(HDC dc, LPCWSTR title);
+// Asks the parent to close the screen: WM_COMMAND (1000 << 16 | id, window),
+// posted.
+void SendCloseRequest(HWND screen);
+
+// 1 when neither privacy mode nor the phone lock stands in the way of a
+// change; otherwise the program's message box says which (5 seconds) and 0.
+int PassGuards(HWND owner);
+
+// The message boxes of the screens: one button, 5 seconds.
+void Notice(HWND owner, LPCWSTR text, LPCWSTR caption);
+// OK and Cancel, 5 seconds; true for OK.
+bool Confirm(HWND owner, LPCWSTR text, LPCWSTR caption);
+
+}  // namespace prefs
