@@ -82,11 +82,7 @@ int CCeMWndSpeedDial::OnCommand(int code, int id, HWND control)
 
 int CCeMWndSpeedDial::OnDestroy(HWND hwnd)
 {
-    if (m_hBackground)
-        DeleteObject(m_hBackground);
-    if (m_hFrameBrush)
-        DeleteObject(m_hFrameBrush);
-    m_hBackground = nullptr;
-    m_hFrameBrush = nullptr;
+    prefs::DeleteAll<HBITMAP>({&m_hBackground});
+    prefs::DeleteAll<HBRUSH>({&m_hFrameBrush});
     return CCeMWnd::OnDestroy(hwnd);
 }

@@ -162,15 +162,7 @@ int CCeMWndVolume::OnCommand(int code, int id, HWND control)
 
 int CCeMWndVolume::OnDestroy(HWND hwnd)
 {
-    for (HBITMAP* b : {&m_hTitle, &m_hScale, &m_hLabels[0], &m_hLabels[1], &m_hLabels[2]}) {
-        if (*b)
-            DeleteObject(*b);
-        *b = nullptr;
-    }
-    for (HBRUSH* b : {&m_hPattern, &m_hFrameBrush}) {
-        if (*b)
-            DeleteObject(*b);
-        *b = nullptr;
-    }
+    prefs::DeleteAll<HBITMAP>({&m_hTitle, &m_hScale, &m_hLabels[0], &m_hLabels[1], &m_hLabels[2]});
+    prefs::DeleteAll<HBRUSH>({&m_hPattern, &m_hFrameBrush});
     return CCeMWnd::OnDestroy(hwnd);
 }

@@ -4,6 +4,8 @@
 // request to the parent, and the guards of privacy mode and the phone lock.
 #include <windows.h>
 
+#include <initializer_list>
+
 namespace prefs {
 
 constexpr int kTitleBand = 25;
@@ -25,6 +27,17 @@ void SendCloseRequest(HWND screen);
 // 1 when neither privacy mode nor the phone lock stands in the way of a
 // change; otherwise the program's message box says which (5 seconds) and 0.
 int PassGuards(HWND owner);
+
+// Deletes each GDI object that is there and forgets it.
+template <typename Handle>
+void DeleteAll(std::initializer_list<Handle*> handles)
+{
+    for (Handle* h : handles) {
+        if (*h)
+            DeleteObject(*h);
+        *h = nullptr;
+    }
+}
 
 // The message boxes of the screens: one button, 5 seconds.
 void Notice(HWND owner, LPCWSTR text, LPCWSTR caption);

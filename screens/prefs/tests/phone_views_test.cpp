@@ -1,11 +1,13 @@
-// The speed-dial screen as view 25 of the main window, with the link open on
-// the simulated module: a slot assigned with the pen is what holding its
-// digit on the dial pad dials.
+// The preference screens as views of the main window, with the link open on
+// the simulated module: a slot assigned with the pen on the speed-dial screen
+// is what holding its digit on the dial pad dials; a skin chosen on the skin
+// screen is the dial pad's at once.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "CCeMWndSkin.h"
 #include "CCeMWndSpeedDial.h"
 #include "CeDbTestUtil.h"
 #include "ContactFixture.h"
@@ -30,12 +32,26 @@ protected:
     void ShowLockedNotice() override {}
 };
 
-class SpeedDialPhoneTest : public testing::Test {
+// Client point of the pad at the centre of a key in a layout.
+POINT KeyCentre(const CCeMMultiButton& pad, bool type40, int key)
+{
+    const MultiButtonCellDef* cells = DialPadLayout(type40);
+    for (int i = 0; i < kDialPadKeys; ++i)
+        if (cells[i].id == key) {
+            POINT p = {cells[i].left + cells[i].width / 2, cells[i].top + cells[i].height / 2};
+            ClientToScreen(pad.GetHwnd(), &p);
+            return p;
+        }
+    return {};
+}
+
+class PhoneViewsTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
         ASSERT_TRUE(CeDevMgrStartInProcess()) << GetLastError();
         ASSERT_TRUE(testskins::CopySkin(L"default", L"default"));
+        ASSERT_TRUE(testskins::CopySkin(L"type40", L"type40"));
     }
     static void TearDownTestSuite() { CeDevMgrStopInProcess(); }
 
@@ -56,6 +72,12 @@ protected:
                                                   return s;
                                               },
                                               nullptr});
+        phone.SetScreenMaker(VIEW_SKIN, {[](HWND parent, const CCeMPlacement& pl, int) -> CCeMWnd* {
+                                             auto* s = new CCeMWndSkin;
+                                             s->Create(WS_VISIBLE, pl, parent, VIEW_SKIN);
+                                             return s;
+                                         },
+                                         nullptr});
         ASSERT_EQ(1, phone.CreatePhone(GetModuleHandleW(nullptr)));
         data.m_Modem.SetSettleDelay(50);
         ASSERT_EQ(0, phone.Calls().ResetCall(phone.GetHwnd()));
@@ -73,6 +95,7 @@ protected:
     }
 
     CCeMWndSpeedDial* Screen() { return dynamic_cast<CCeMWndSpeedDial*>(phone.CurrentScreen()); }
+    CCeMWndSkin* SkinScreen() { return dynamic_cast<CCeMWndSkin*>(phone.CurrentScreen()); }
     void TapAt(HWND hwnd, int x, int y)
     {
         uitest::Tap(uitest::ScreenPoint(hwnd, x, y));
@@ -108,7 +131,7 @@ protected:
     QuietPhone phone{data};
 };
 
-TEST_F(SpeedDialPhoneTest, HoldingADigitDialsTheSlotAssignedOnTheScreen)
+TEST_F(PhoneViewsTest, HoldingADigitDialsTheSlotAssignedOnTheScreen)
 {
     SendMessageW(phone.GetHwnd(), WM_COMMAND, 40036, 0);  // the menu bar's speed-dial button
     ASSERT_EQ(VIEW_SPEEDDIAL, phone.CurrentView());
@@ -124,6 +147,41 @@ TEST_F(SpeedDialPhoneTest, HoldingADigitDialsTheSlotAssignedOnTheScreen)
     Hold(7);
     ASSERT_TRUE(modulecmd::WaitSent(card, "AT$ORI"));
     EXPECT_EQ(std::vector<std::string>{"AT$ORI0167778888"}, Sent("AT$ORI"));
+}
+
+TEST_F(PhoneViewsTest, AChosenSkinIsTheDialPadsAtOnce)
+{
+    const zentest::Image before = zentest::CaptureWindow(phone.DialPad().GetHwnd());
+    SendMessageW(phone.GetHwnd(), WM_COMMAND, 40020, 0);  // the menu's skin choice
+    ASSERT_EQ(VIEW_SKIN, phone.CurrentView());
+    ASSERT_NE(nullptr, SkinScreen());
+    HWND list = SkinScreen()->FolderList();
+    const LRESULT index =
+        SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"type40"));
+    ASSERT_NE(LB_ERR, index);
+    RECT item;
+    SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+    TapAt(list, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    EXPECT_STREQ(L"type40", data.m_Settings.szSkinName);
+    zentest::PumpMessages(150);
+    zentest::SaveScreenshot(zentest::CaptureScreen(), L"phone-skin");
+
+    TapAt(SkinScreen()->GetHwnd(), 226, 13);  // close
+    ASSERT_TRUE(zentest::WaitUntil([&] { return phone.CurrentView() == VIEW_DIALPAD; }, 2000));
+    zentest::PumpMessages(150);
+    const zentest::Image after = zentest::CaptureWindow(phone.DialPad().GetHwnd());
+    ASSERT_EQ(before.width, after.width);
+    EXPECT_GT(zentest::DifferentShare(before, after, {0, 0, after.width, after.height}), 0.2);
+    zentest::SaveScreenshot(zentest::CaptureScreen(), L"phone-type40");
+
+    // Key 5 of the second layout lies where the first has key 2.
+    uitest::Tap(KeyCentre(phone.DialPad(), true, 5));
+    uitest::Tap(KeyCentre(phone.DialPad(), true, 1));
+    zentest::PumpMessages(150);
+    EXPECT_STREQ(L"51", phone.Lcd().NumberText());
+    uitest::Tap(KeyCentre(phone.DialPad(), true, CCeMCallControl::KEY_SEND));
+    ASSERT_TRUE(modulecmd::WaitSent(card, "AT$ORI"));
+    EXPECT_EQ(std::vector<std::string>{"AT$ORI51"}, Sent("AT$ORI"));
 }
 
 }  // namespace
