@@ -24,3 +24,11 @@
 #define IDB_VOLUME_CALL 175
 #define IDB_VOLUME_RING 176
 #define IDB_VOLUME_PDA 177
+
+// The add-to-contacts dialog.
+#define IDD_ADDCONTACT 196
+#define IDC_FAMILY_NAME 1004
+#define IDC_GIVEN_NAME 1005
+#define IDC_NUMBER 1006
+#define IDC_NUMBER_KIND 1007
+#define IDC_GROUP 1008
