@@ -9,6 +9,8 @@
 
 #include "CCeMWndSkin.h"
 #include "CCeMWndSpeedDial.h"
+#include "CCeMWndVolume.h"
+#include "PrefsScreens.h"
 #include "CeDbTestUtil.h"
 #include "ContactFixture.h"
 #include "ModuleCard.h"
@@ -19,6 +21,7 @@
 #include "WinTest.h"
 #include "modem/ModemMessages.h"
 #include "phone/CCeMWndPhone.h"
+#include "phone/SystemVolume.h"
 
 namespace {
 
@@ -66,16 +69,16 @@ protected:
         data.m_Settings.bAutoAreaCode = 0;
         ASSERT_TRUE(card.Insert()) << GetLastError();
 
-        phone.SetScreenMaker(VIEW_SPEEDDIAL, {[](HWND parent, const CCeMPlacement& pl, int) -> CCeMWnd* {
-                                                  auto* s = new CCeMWndSpeedDial;
-                                                  s->Create(WS_VISIBLE, pl, parent, VIEW_SPEEDDIAL);
-                                                  return s;
+        phone.SetScreenMaker(VIEW_SPEEDDIAL, {[](HWND parent, const CCeMPlacement& pl, int) {
+                                                  return MakeSpeedDialScreen(parent, pl);
                                               },
                                               nullptr});
-        phone.SetScreenMaker(VIEW_SKIN, {[](HWND parent, const CCeMPlacement& pl, int) -> CCeMWnd* {
-                                             auto* s = new CCeMWndSkin;
-                                             s->Create(WS_VISIBLE, pl, parent, VIEW_SKIN);
-                                             return s;
+        phone.SetScreenMaker(VIEW_VOLUME, {[](HWND parent, const CCeMPlacement& pl, int) {
+                                               return MakeVolumeScreen(TheSystemVolume(), parent, pl);
+                                           },
+                                           nullptr});
+        phone.SetScreenMaker(VIEW_SKIN, {[](HWND parent, const CCeMPlacement& pl, int) {
+                                             return MakeSkinScreen(parent, pl);
                                          },
                                          nullptr});
         ASSERT_EQ(1, phone.CreatePhone(GetModuleHandleW(nullptr)));
@@ -182,6 +185,26 @@ TEST_F(PhoneViewsTest, AChosenSkinIsTheDialPadsAtOnce)
     uitest::Tap(KeyCentre(phone.DialPad(), true, CCeMCallControl::KEY_SEND));
     ASSERT_TRUE(modulecmd::WaitSent(card, "AT$ORI"));
     EXPECT_EQ(std::vector<std::string>{"AT$ORI51"}, Sent("AT$ORI"));
+}
+
+TEST_F(PhoneViewsTest, TheVolumeViewAppliesToTheModuleAndCloses)
+{
+    SendMessageW(phone.GetHwnd(), WM_COMMAND, 40021, 0);  // the menu bar's volume button
+    ASSERT_EQ(VIEW_VOLUME, phone.CurrentView());
+    auto* screen = dynamic_cast<CCeMWndVolume*>(phone.CurrentScreen());
+    ASSERT_NE(nullptr, screen);
+    EXPECT_EQ(phone.CurrentScreen()->GetHwnd(), GetDlgItem(phone.GetHwnd(), VIEW_VOLUME));
+    const int call = screen->SliderPos(CCeMWndVolume::kCallSlider);
+    SetFocus(screen->Slider(CCeMWndVolume::kCallSlider));
+    uitest::Key(call < CCeMWndVolume::kModuleSteps ? VK_RIGHT : VK_LEFT);
+    zentest::PumpMessages(100);
+    const int moved = screen->SliderPos(CCeMWndVolume::kCallSlider);
+    ASSERT_NE(call, moved);
+    TapAt(screen->GetHwnd(), 204, 13);  // apply
+    ASSERT_TRUE(modulecmd::WaitSent(card, "AT$VOL="));
+    EXPECT_EQ(std::vector<std::string>{"AT$VOL=" + std::to_string(moved)}, Sent("AT$VOL="));
+    TapAt(screen->GetHwnd(), 226, 13);  // close
+    ASSERT_TRUE(zentest::WaitUntil([&] { return phone.CurrentView() == VIEW_DIALPAD; }, 2000));
 }
 
 }  // namespace
