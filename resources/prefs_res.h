@@ -32,3 +32,7 @@
 #define IDC_NUMBER 1006
 #define IDC_NUMBER_KIND 1007
 #define IDC_GROUP 1008
+
+// The user ring-tone screen's pictures.
+#define IDB_USERBELL_PICTURE 151
+#define IDB_GROUPBELL_PICTURE 218

@@ -150,6 +150,8 @@ int main(int argc, char** argv)
         {"pref_list_delete.bmp", Strip(20, 20, kTitleFace, kTitleFace, Minus)},
         // The screens' own.
         {"pref_speeddial_pic.bmp", Handset(kTitleFace)},
+        {"pref_userbell_pic.bmp", Handset({120, 60, 200})},
+        {"pref_groupbell_pic.bmp", Handset({40, 150, 90})},
         {"pref_search.bmp", Strip(45, 25, {40, 150, 90}, kWhite, Lens)},
         {"pref_skin_preview_label.bmp", Label(138, 16, "PREVIEW", {220, 160, 210}, purple)},
         {"pref_skin_list_label.bmp", Label(72, 16, "SKINS", {220, 160, 210}, purple)},

@@ -33,12 +33,16 @@ std::wstring WindowText(HWND hwnd)
 
 }  // namespace
 
-CCeMSpeedDialList::CCeMSpeedDialList() : m_hPicture(nullptr), m_hPattern(nullptr), m_bEditing(0) {}
+CCeMSpeedDialList::CCeMSpeedDialList()
+    : m_hPicture(nullptr), m_hPattern(nullptr), m_bEditing(0), m_hFont(prefs::CreateControlFont())
+{
+}
 
 CCeMSpeedDialList::~CCeMSpeedDialList()
 {
     if (m_hWnd)
         Destroy();
+    prefs::DeleteAll<HFONT>({&m_hFont});
 }
 
 int CCeMSpeedDialList::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
@@ -61,6 +65,7 @@ int CCeMSpeedDialList::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
     m_slotEdit.Create(L"", field | ES_READONLY, {100, 15, 40, 20}, hwnd, kSlotField);
     m_nameEdit.Create(L"", field, {100, 37, 90, 20}, hwnd, kNameField);
     m_numberEdit.Create(L"", field, {100, 59, 90, 20}, hwnd, kNumberField);
+    prefs::SetFont(m_hFont, {m_slotEdit.GetHwnd(), m_nameEdit.GetHwnd(), m_numberEdit.GetHwnd()});
     SendMessageW(m_nameEdit.GetHwnd(), EM_LIMITTEXT, kNameChars, 0);
     // One more than the store keeps, so an over-long number (from a contact)
     // is refused at OK instead of being cut unseen.
@@ -178,17 +183,9 @@ void CCeMSpeedDialList::DrawItems(HDC dc, const RECT& full)
 
 void CCeMSpeedDialList::DrawFrame(HDC dc)
 {
-    RECT band = {0, 0, m_nWidth, 18};
-    if (m_bFocus && HeaderBrush()) {
-        FillRect(dc, &band, HeaderBrush());
-        SetTextColor(dc, RGB(255, 255, 255));
-    } else {
-        FillRect(dc, &band, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
-        SetTextColor(dc, RGB(0, 0, 0));
-    }
-    Text(dc, L"번호", 0, 0, kNameLeft, 18, DT_CENTER);
-    Text(dc, L"이름", kNameLeft, 0, kNumberLeft, 18, DT_CENTER);
-    Text(dc, L"전화번호", kNumberLeft, 0, m_nWidth, 18, DT_CENTER);
+    static const prefs::HeaderColumn kColumns[] = {
+        {L"번호", 0, kNameLeft}, {L"이름", kNameLeft, kNumberLeft}, {L"전화번호", kNumberLeft, -1}};
+    prefs::DrawHeaderBand(dc, m_nWidth, m_bFocus != 0, HeaderBrush(), kColumns, 3);
 }
 
 int CCeMSpeedDialList::OnTapAndHold(int x, int y)
@@ -201,9 +198,7 @@ int CCeMSpeedDialList::OnTapAndHold(int x, int y)
     m_menu.Enable(kAdd, MF_BYCOMMAND | (has ? MF_GRAYED : MF_ENABLED));
     m_menu.Enable(kChange, MF_BYCOMMAND | (has ? MF_ENABLED : MF_GRAYED));
     m_menu.Enable(kDelete, MF_BYCOMMAND | (has ? MF_ENABLED : MF_GRAYED));
-    POINT p = {x, y};
-    ClientToScreen(m_hWnd, &p);
-    m_menu.Track(TPM_LEFTALIGN | TPM_TOPALIGN, p.x, p.y, m_hWnd, nullptr);
+    prefs::TrackMenuAt(m_hWnd, m_menu.Handle(), x, y);
     return 1;
 }
 

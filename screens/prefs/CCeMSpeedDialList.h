@@ -64,5 +64,6 @@ private:
     HBITMAP m_hPicture;
     HBITMAP m_hPattern;
     int m_bEditing;
+    HFONT m_hFont;  // of the editor's fields
     ContactPicker m_picker;
 };

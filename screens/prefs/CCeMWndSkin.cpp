@@ -105,8 +105,8 @@ int CCeMWndSkin::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
     m_closeButton.SetBitmap(IDB_SKIN_CLOSE, 2);
     m_folders.Create(WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY, {144, 50, 87, 135}, hwnd, kFolders);
     // The screens' own type, so longer folder names fit the narrow list.
-    m_hFont = CreateFontW(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH, L"Tahoma");
-    SendMessageW(m_folders.GetHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
+    m_hFont = prefs::CreateControlFont();
+    prefs::SetFont(m_hFont, {m_folders.GetHwnd()});
     LoadPreview(g_pDataManager->m_Settings.szSkinName);
     FillList();
     return 0;

@@ -39,19 +39,7 @@ int CCeMWndSpeedDial::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
 
 void CCeMWndSpeedDial::OnPaint(HWND hwnd)
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    if (m_hBackground) {
-        prefs::DrawPicture(dc, m_hBackground, 0, 0);
-    } else {
-        RECT band = {0, 0, rc.right, prefs::kTitleBand};
-        FillRect(dc, &band, m_hFrameBrush);
-    }
-    prefs::DrawSideFrame(dc, rc.right, rc.bottom, prefs::kTitleBand, m_hFrameBrush);
-    prefs::DrawTitle(dc, L"단축 다이얼");
-    EndPaint(hwnd, &ps);
+    prefs::PaintListScreen(hwnd, m_hBackground, m_hFrameBrush, L"단축 다이얼");
 }
 
 int CCeMWndSpeedDial::OnCommand(int code, int id, HWND control)

@@ -4,11 +4,12 @@
 
 #include "CCeMWndSkin.h"
 #include "CCeMWndSpeedDial.h"
+#include "CCeMWndUserBell.h"
 #include "CCeMWndVolume.h"
 
 namespace {
 
-constexpr UINT kSkinView = 18, kVolumeView = 19, kSpeedDialView = 25;
+constexpr UINT kSkinView = 18, kVolumeView = 19, kSpeedDialView = 25, kUserBellView = 27;
 
 template <typename Screen>
 CCeMWnd* Made(std::unique_ptr<Screen> screen, HWND parent, const CCeMPlacement& pl, UINT id)
@@ -31,4 +32,9 @@ CCeMWnd* MakeVolumeScreen(SystemVolume& handheld, HWND parent, const CCeMPlaceme
 CCeMWnd* MakeSpeedDialScreen(HWND parent, const CCeMPlacement& pl)
 {
     return Made(std::make_unique<CCeMWndSpeedDial>(), parent, pl, kSpeedDialView);
+}
+
+CCeMWnd* MakeUserBellScreen(HWND parent, const CCeMPlacement& pl)
+{
+    return Made(std::make_unique<CCeMWndUserBell>(), parent, pl, kUserBellView);
 }

@@ -48,6 +48,58 @@ void DrawTitle(HDC dc, LPCWSTR title)
     DeleteObject(font);
 }
 
+void PaintListScreen(HWND hwnd, HBITMAP background, HBRUSH frame, LPCWSTR title)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    if (background) {
+        DrawPicture(dc, background, 0, 0);
+    } else {
+        RECT band = {0, 0, rc.right, kTitleBand};
+        FillRect(dc, &band, frame);
+    }
+    DrawSideFrame(dc, rc.right, rc.bottom, kTitleBand, frame);
+    DrawTitle(dc, title);
+    EndPaint(hwnd, &ps);
+}
+
+void DrawHeaderBand(HDC dc, int width, bool focus, HBRUSH focusBrush, const HeaderColumn* columns, size_t count)
+{
+    RECT band = {0, 0, width, 18};
+    if (focus && focusBrush) {
+        FillRect(dc, &band, focusBrush);
+        SetTextColor(dc, RGB(255, 255, 255));
+    } else {
+        FillRect(dc, &band, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+        SetTextColor(dc, RGB(0, 0, 0));
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const HeaderColumn& c = columns[i];
+        RECT rc = {c.left, 0, c.right < 0 ? width : c.right, 18};
+        DrawTextW(dc, c.title, -1, &rc, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    }
+}
+
+void TrackMenuAt(HWND list, HMENU menu, int x, int y)
+{
+    POINT p = {x, y};
+    ClientToScreen(list, &p);
+    TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN, p.x, p.y, list, nullptr);
+}
+
+HFONT CreateControlFont()
+{
+    return CreateFontW(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH, L"Tahoma");
+}
+
+void SetFont(HFONT font, std::initializer_list<HWND> controls)
+{
+    for (HWND c : controls)
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
 void SendCloseRequest(HWND screen)
 {
     const UINT id = static_cast<UINT>(GetDlgCtrlID(screen));

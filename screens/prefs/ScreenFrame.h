@@ -4,6 +4,7 @@
 // request to the parent, and the guards of privacy mode and the phone lock.
 #include <windows.h>
 
+#include <cstddef>
 #include <initializer_list>
 
 namespace prefs {
@@ -11,6 +12,22 @@ namespace prefs {
 constexpr int kTitleBand = 25;
 constexpr int kCloseRequest = 1000;  // WM_COMMAND code: a screen asks to be closed
 constexpr RECT kTitleRect = {25, 0, 200, 25};
+
+struct HeaderColumn {
+    const wchar_t* title;
+    int left;
+    int right;  // -1: the right edge
+};
+
+// The list screens' whole paint: the frame picture (or the title band in
+// the frame colour), the side frame and the title.
+void PaintListScreen(HWND hwnd, HBITMAP background, HBRUSH frame, LPCWSTR title);
+// A list's column-header band {0, 0, width, 18}: dark blue with white text
+// while the list has the focus, else light grey with black text.
+void DrawHeaderBand(HDC dc, int width, bool focus, HBRUSH focusBrush, const HeaderColumn* columns, size_t count);
+// Shows a list's tap-and-hold menu at a client point; the choice arrives as
+// the list's WM_COMMAND.
+void TrackMenuAt(HWND list, HMENU menu, int x, int y);
 
 // A bitmap resource of the program, or null when it is missing.
 HBITMAP LoadPicture(UINT resId);
@@ -27,6 +44,12 @@ void SendCloseRequest(HWND screen);
 // 1 when neither privacy mode nor the phone lock stands in the way of a
 // change; otherwise the program's message box says which (5 seconds) and 0.
 int PassGuards(HWND owner);
+
+// The screens' small type for controls (Tahoma, 13 pixels); the caller
+// deletes it once the controls using it are gone.
+HFONT CreateControlFont();
+// Gives each control the font.
+void SetFont(HFONT font, std::initializer_list<HWND> controls);
 
 // Deletes each GDI object that is there and forgets it.
 template <typename Handle>

@@ -9,6 +9,7 @@
 
 #include "CCeMWndSkin.h"
 #include "CCeMWndSpeedDial.h"
+#include "CCeMWndUserBell.h"
 #include "CCeMWndVolume.h"
 #include "PrefsScreens.h"
 #include "CeDbTestUtil.h"
@@ -77,6 +78,10 @@ protected:
                                                return MakeVolumeScreen(TheSystemVolume(), parent, pl);
                                            },
                                            nullptr});
+        phone.SetScreenMaker(VIEW_USERBELL, {[](HWND parent, const CCeMPlacement& pl, int) {
+                                                 return MakeUserBellScreen(parent, pl);
+                                             },
+                                             nullptr});
         phone.SetScreenMaker(VIEW_SKIN, {[](HWND parent, const CCeMPlacement& pl, int) {
                                              return MakeSkinScreen(parent, pl);
                                          },
@@ -205,6 +210,18 @@ TEST_F(PhoneViewsTest, TheVolumeViewAppliesToTheModuleAndCloses)
     EXPECT_EQ(std::vector<std::string>{"AT$VOL=" + std::to_string(moved)}, Sent("AT$VOL="));
     TapAt(screen->GetHwnd(), 226, 13);  // close
     ASSERT_TRUE(zentest::WaitUntil([&] { return phone.CurrentView() == VIEW_DIALPAD; }, 2000));
+}
+
+TEST_F(PhoneViewsTest, TheUserBellViewOpensAndCloses)
+{
+    SendMessageW(phone.GetHwnd(), WM_COMMAND, 40038, 0);  // the menu bar's ring-tone button
+    ASSERT_EQ(VIEW_USERBELL, phone.CurrentView());
+    auto* screen = dynamic_cast<CCeMWndUserBell*>(phone.CurrentScreen());
+    ASSERT_NE(nullptr, screen);
+    EXPECT_TRUE(IsWindowVisible(screen->PersonList().GetHwnd()));
+    TapAt(screen->GetHwnd(), 226, 13);  // close
+    ASSERT_TRUE(zentest::WaitUntil([&] { return phone.CurrentView() == VIEW_DIALPAD; }, 2000));
+    EXPECT_EQ(nullptr, phone.CurrentScreen());
 }
 
 }  // namespace
