@@ -1,12 +1,17 @@
 // The preference screens as views of the main window, with the link open on
 // the simulated module: a slot assigned with the pen on the speed-dial screen
 // is what holding its digit on the dial pad dials; a skin chosen on the skin
-// screen is the dial pad's at once.
+// screen is the dial pad's at once; a caller stored with the add-to-contacts
+// dialog is named on the next call.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <sipapi.h>
 
 #include <string>
 #include <vector>
 
+#include "CCeMDlgAddContact.h"
 #include "CCeMWndSkin.h"
 #include "CCeMWndSpeedDial.h"
 #include "CCeMWndUserBell.h"
@@ -23,6 +28,10 @@
 #include "modem/ModemMessages.h"
 #include "phone/CCeMWndPhone.h"
 #include "phone/SystemVolume.h"
+#include "resources/prefs_res.h"
+#include "toolkit/CCeMMsgBox.h"
+#include "toolkit/CCeMToolkit.h"
+#include "toolkit/CCeMWndMap.h"
 
 namespace {
 
@@ -87,6 +96,7 @@ protected:
                                          },
                                          nullptr});
         ASSERT_EQ(1, phone.CreatePhone(GetModuleHandleW(nullptr)));
+        ASSERT_NE(0, data.m_ContactsDB.OpenDefault(phone.GetHwnd()));
         data.m_Modem.SetSettleDelay(50);
         ASSERT_EQ(0, phone.Calls().ResetCall(phone.GetHwnd()));
         ASSERT_TRUE(zentest::WaitUntil(
@@ -99,6 +109,7 @@ protected:
     {
         data.m_Modem.Close();
         phone.Destroy();
+        data.m_ContactsDB.Close();
         g_pDataManager = nullptr;
     }
 
@@ -222,6 +233,45 @@ TEST_F(PhoneViewsTest, TheUserBellViewOpensAndCloses)
     TapAt(screen->GetHwnd(), 226, 13);  // close
     ASSERT_TRUE(zentest::WaitUntil([&] { return phone.CurrentView() == VIEW_DIALPAD; }, 2000));
     EXPECT_EQ(nullptr, phone.CurrentScreen());
+}
+
+TEST_F(PhoneViewsTest, ACallerSavedWithTheAddDialogIsShownByNameOnTheNextCall)
+{
+    // The dialog is filled and confirmed with the pen while it runs; its
+    // "saved" box is answered too.
+    bool filled = false;
+    uitest::WhileModal(100, [&] {
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            wchar_t cls[16] = {};
+            if (!IsWindowVisible(w) || !GetClassNameW(w, cls, 16) || wcscmp(cls, L"#32770") != 0)
+                continue;
+            if (dynamic_cast<CCeMMsgBox*>(CCeMToolkit::Map().Lookup(w))) {
+                PostMessageW(w, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                return true;
+            }
+            if (!filled && GetDlgItem(w, IDC_GIVEN_NAME)) {
+                filled = true;
+                SetDlgItemTextW(w, IDC_FAMILY_NAME, L"김");
+                SetDlgItemTextW(w, IDC_GIVEN_NAME, L"철수");
+                SipShowIM(SIPF_OFF);
+                RECT rc;
+                GetWindowRect(GetDlgItem(w, IDOK), &rc);
+                uitest::QueueTap({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+                return true;
+            }
+        }
+        return true;
+    });
+    CCeMDlgAddContact dialog;
+    const INT_PTR saved = dialog.Show(L"0162223333", phone.GetHwnd());
+    uitest::StopModalSteps();
+    ASSERT_EQ(1, saved);
+
+    card.Module().Ring("0162223333");
+    ASSERT_TRUE(zentest::WaitUntil([&] { return data.m_Call.nLastState == CALL_RINGING; }, 4000));
+    ASSERT_TRUE(zentest::WaitUntil([&] { return wcscmp(phone.Lcd().NumberText(), L"김철수") == 0; }, 4000))
+        << phone.Lcd().NumberText();
+    zentest::SaveScreenshot(zentest::CaptureScreen(), L"phone-saved-caller");
 }
 
 }  // namespace
