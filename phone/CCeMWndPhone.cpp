@@ -1,3 +1,4 @@
+#include "screens/service/ServiceScreens.h"
 #include "phone/CCeMWndPhone.h"
 
 #include <cstring>
@@ -193,6 +194,21 @@ void CCeMWndPhone::ShowDialView()
     if (m_hWnd)
         SetForegroundWindow(m_hWnd);
     SwitchView(VIEW_DIALPAD);
+}
+
+void CCeMWndPhone::OnVersion(int ok)
+{
+    PassResultToServiceScreen(m_pScreen.get(), 35, ok, m_data.m_Modem);
+}
+
+void CCeMWndPhone::OnStatusInfo(int ok)
+{
+    PassResultToServiceScreen(m_pScreen.get(), 38, ok, m_data.m_Modem);
+}
+
+void CCeMWndPhone::OnNam(int ok)
+{
+    PassResultToServiceScreen(m_pScreen.get(), 40, ok, m_data.m_Modem);
 }
 
 void CCeMWndPhone::CallListChanged()

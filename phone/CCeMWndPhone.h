@@ -118,6 +118,10 @@ public:
 
     // Results of the module's commands (the values are the link's status).
     void OnBattery(int ok) override;
+    // The service screens' answers go to the screen shown, when it waits for them.
+    void OnVersion(int ok) override;
+    void OnStatusInfo(int ok) override;
+    void OnNam(int ok) override;
     void OnSysTime(int ok) override;
     void OnPing(int ok) override;
     void OnVolume(int ok) override;

@@ -5,11 +5,14 @@
 
 #include <aygshell.h>
 
+#include <memory>
+
 #include "modem/CodePage.h"
 #include "phone/CCeMWndPhone.h"
 #include "phone/CommandLine.h"
 #include "phone/Companions.h"
 #include "phone/InstallDir.h"
+#include "phone/PhoneScreens.h"
 #include "phone/PhoneWindowClass.h"
 #include "stores/CCeDataManager.h"
 #include "toolkit/CCeMToolkit.h"
@@ -51,6 +54,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
         return 2;
     }
     const HWND hwnd = g_Phone.GetHwnd();
+    const std::unique_ptr<CCeMWnd> callList = PlugInScreens(g_Phone, g_DataManager);
     g_DataManager.m_ContactsDB.OpenDefault(hwnd);
     SHFullScreen(hwnd, SHFS_HIDETASKBAR);
     g_Phone.Calls().ResetCall(hwnd);

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,20 @@
 #include "WinTest.h"
 #include "modem/ModemMessages.h"
 #include "phone/CCeMWndPhone.h"
+#include "phone/PhoneScreens.h"
+#include "screens/calls/CCeMWndAlert.h"
+#include "screens/calls/CCeMWndAutoDDD.h"
+#include "screens/calls/CCeMWndCallInfo.h"
+#include "screens/prefs/CCeMWndSkin.h"
+#include "screens/prefs/CCeMWndSpeedDial.h"
+#include "screens/prefs/CCeMWndUserBell.h"
+#include "screens/prefs/CCeMWndVolume.h"
+#include "screens/service/CCeMWndHWButton.h"
+#include "screens/service/CCeMWndInfo.h"
+#include "screens/service/CCeMWndKitReset.h"
+#include "screens/service/CCeMWndLock.h"
+#include "screens/service/CCeMWndNam.h"
+#include "screens/service/CCeMWndPassChange.h"
 #include "phone/DialPadSkin.h"
 #include "toolkit/CCeMToolkit.h"
 
@@ -244,6 +261,46 @@ TEST_F(PhoneWindowTest, ScreensAreMadeTurnedAndClosed)
     EXPECT_EQ(1, phone.SwitchView(VIEW_DIALPAD));
     EXPECT_EQ(nullptr, phone.CurrentScreen());
     EXPECT_TRUE(IsWindowVisible(phone.DialPad().GetHwnd()));
+}
+
+template <typename Screen>
+bool Is(CCeMWnd* screen)
+{
+    return dynamic_cast<Screen*>(screen) != nullptr;
+}
+
+// What the program plugs in: each view of the later screens opens a screen of
+// its own class, and the call list stands in view 3.
+TEST_F(PhoneWindowTest, TheProgramsScreensOpenFromTheirViews)
+{
+    Create();
+    const std::unique_ptr<CCeMWnd> callList = PlugInScreens(phone, data);
+    ASSERT_NE(nullptr, callList);
+    EXPECT_FALSE(IsWindowVisible(callList->GetHwnd()));
+    EXPECT_EQ(1, phone.SwitchView(VIEW_CALLLIST));
+    EXPECT_TRUE(IsWindowVisible(callList->GetHwnd()));
+    EXPECT_EQ(phone.GetHwnd(), GetParent(callList->GetHwnd()));
+
+    // Each view opens the screen of its kind.
+    const std::pair<int, std::function<bool(CCeMWnd*)>> views[] = {
+        {VIEW_PASSWORD, Is<CCeMWndPassChange>},  {VIEW_AREACODE, Is<CCeMWndAutoDDD>},
+        {VIEW_RINGTONE, Is<CCeMWndAlert>},       {VIEW_ALERTSOUND, Is<CCeMWndAlert>},
+        {VIEW_GREETING, Is<CCeMWndInfo>},        {VIEW_OWNNUMBER, Is<CCeMWndInfo>},
+        {VIEW_VERSION, Is<CCeMWndInfo>},         {VIEW_HWBUTTONS, Is<CCeMWndHWButton>},
+        {VIEW_MODULERESET, Is<CCeMWndKitReset>}, {VIEW_CALLINFO, Is<CCeMWndCallInfo>},
+        {VIEW_PHONELOCK, Is<CCeMWndLock>},       {VIEW_RESTRICTION, Is<CCeMWndLock>},
+        {VIEW_NAM, Is<CCeMWndNam>},              {VIEW_SKIN, Is<CCeMWndSkin>},
+        {VIEW_VOLUME, Is<CCeMWndVolume>},        {VIEW_SPEEDDIAL, Is<CCeMWndSpeedDial>},
+        {VIEW_USERBELL, Is<CCeMWndUserBell>}};
+    for (const auto& [view, is] : views) {
+        ASSERT_EQ(1, phone.SwitchView(view)) << view;
+        ASSERT_NE(nullptr, phone.CurrentScreen()) << view;
+        EXPECT_TRUE(is(phone.CurrentScreen())) << view;
+        EXPECT_TRUE(IsWindowVisible(phone.CurrentScreen()->GetHwnd())) << view;
+        EXPECT_FALSE(IsWindowVisible(callList->GetHwnd())) << view;
+    }
+    EXPECT_EQ(1, phone.SwitchView(VIEW_DIALPAD));
+    EXPECT_EQ(nullptr, phone.CurrentScreen());
 }
 
 TEST_F(PhoneWindowTest, ALockedPhoneRefusesPrivateViews)
