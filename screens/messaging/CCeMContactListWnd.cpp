@@ -8,8 +8,9 @@ namespace {
 const wchar_t* const kKindLabels[3] = {L"Mobile", L"Home", L"Office"};
 // Small marks for the kind of a row's number.
 const wchar_t* const kKindMarks[3] = {L"M", L"H", L"O"};
-constexpr int kPictureSide = 64;  // the detail view's picture box
-constexpr int kLineHeight = 16;
+constexpr int kPictureSide = 48;  // the detail view's picture box
+// Six lines under the picture fit the view's 142-pixel list.
+constexpr int kLineHeight = 14;
 
 int KindOf(CEPROPID id)
 {
@@ -70,9 +71,14 @@ int CCeMContactListWnd::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
     m_menu.Append(kNamesOnly, L"이름만 보기", MF_STRING);
 
     // The detail view's numbers: a tap makes one the preferred number.
-    m_numbers.Create(WS_BORDER | WS_VSCROLL | LBS_NOTIFY, {kPictureSide + 8, 4, m_nWidth - kPictureSide - 12, 52},
+    m_numbers.Create(WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, {kPictureSide + 8, 4, m_nWidth - kPictureSide - 12, kPictureSide},
                      hwnd, kNumbersListId);
     SendMessageW(m_numbers.GetHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
+    // Tall enough for all three numbers.
+    const int item = static_cast<int>(SendMessageW(m_numbers.GetHwnd(), LB_GETITEMHEIGHT, 0, 0));
+    m_nNumbersBottom = 4 + (item > 0 && item < 20 ? 3 * item + 4 : kPictureSide);
+    SetWindowPos(m_numbers.GetHwnd(), nullptr, 0, 0, m_nWidth - kPictureSide - 12, m_nNumbersBottom - 4,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(m_numbers.GetHwnd(), SW_HIDE);
     return 0;
 }
@@ -392,8 +398,8 @@ void CCeMContactListWnd::DrawDetail(HDC dc, const RECT& full)
     }
     SetBkMode(dc, TRANSPARENT);
     for (int i = 0; i < kDetailLines; ++i) {
-        RECT line = {4, 4 + kPictureSide + 4 + i * kLineHeight, full.right - 4,
-                     4 + kPictureSide + 4 + (i + 1) * kLineHeight};
+        const int top = (m_nNumbersBottom > 4 + kPictureSide ? m_nNumbersBottom : 4 + kPictureSide) + 2;
+        RECT line = {4, top + i * kLineHeight, full.right - 4, top + (i + 1) * kLineHeight};
         const std::wstring text = DetailLine(i);
         DrawTextW(dc, text.c_str(), -1, &line, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     }

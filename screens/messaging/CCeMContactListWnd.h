@@ -103,4 +103,5 @@ private:
     CCeMMenu m_menu;
     CCeMListBox m_numbers;
     int m_nNumberKinds[3] = {};
+    int m_nNumbersBottom = 0;
 };
