@@ -279,19 +279,6 @@ void CCeMContactListWnd::SetNamesOnly(int namesOnly)
         InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-int CCeMContactListWnd::PictureChosen(LPCWSTR fileName)
-{
-    if (!m_contacts.Current() || !fileName || !*fileName)
-        return 0;
-    const std::wstring path = L"\\Pic\\" + std::wstring(fileName);
-    const int stored = m_contacts.SetPicture(0, path.c_str());
-    if (stored == 1 && m_bDetail) {
-        CloseDetail();
-        OpenDetail();
-    }
-    return stored;
-}
-
 void CCeMContactListWnd::OpenDetail()
 {
     if (!m_contacts.Current() || !m_hWnd || Private())

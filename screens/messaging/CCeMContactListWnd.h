@@ -23,7 +23,6 @@ public:
         kPreferMobile = 105,  // 106 home, 107 office
         kPreferHome = 106,
         kPreferOffice = 107,
-        kPictureChosen = 110,
     };
     // Requests to the main window (the list's grandparent).
     static constexpr UINT WM_PUT_NUMBER = 4124;
@@ -61,9 +60,6 @@ public:
     // contact `keep` (a record id) stays selected, and its detail view
     // open when `detail`, while it is still listed.
     void AfterReload(CEOID keep = 0, int detail = 0);
-    // The picture picker's answer: stores "\Pic\<name>" as the current
-    // contact's picture; SetPicture's result (0 with no current contact).
-    int PictureChosen(LPCWSTR fileName);
 
     void OpenDetail();
     void CloseDetail();

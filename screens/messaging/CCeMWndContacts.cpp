@@ -98,8 +98,18 @@ int CCeMWndContacts::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
 int CCeMWndContacts::OnDestroy(HWND hwnd)
 {
     m_list.Destroy();
-    // The stores stay open for the rest of the program; only the notices
-    // to this window end.
+    // The stores stay open for the rest of the program, but without notices
+    // nothing would keep the number index fresh: open them again without.
+    if (m_pContacts->NotifyWindow() == hwnd) {
+        m_pContacts->Close();
+        m_pContacts->OpenDefault(static_cast<HWND>(nullptr));
+    }
+    if (m_pCategories->NotifyWindow() == hwnd) {
+        m_pCategories->Close();
+        m_pCategories->OpenDefault(static_cast<HWND>(nullptr));
+        if (m_pCategories->IsOpen())
+            m_pCategories->Load();
+    }
     return CCeMWnd::OnDestroy(hwnd);
 }
 

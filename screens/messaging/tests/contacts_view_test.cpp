@@ -342,7 +342,13 @@ TEST_F(ContactsViewTest, NamesOnlyHidesEveryNumberUntilTheViewIsMadeAgain)
     SetWindowTextW(view.SearchEdit(), L"사람");
     TapButton(CCeMWndContacts::kSearch);
     EXPECT_EQ(1, List().NamesOnly());
+    EXPECT_TRUE(contacts.IndexInUse());
     view.Destroy();
+    // Still open for the rest of the program, but no index is trusted
+    // without the notices that kept it fresh.
+    EXPECT_TRUE(contacts.IsOpen());
+    EXPECT_EQ(nullptr, contacts.NotifyWindow());
+    EXPECT_FALSE(contacts.IndexInUse());
     Show();
     EXPECT_EQ(0, List().NamesOnly());
 }
