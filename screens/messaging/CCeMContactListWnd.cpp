@@ -1,5 +1,6 @@
 #include "screens/messaging/CCeMContactListWnd.h"
 
+#include "screens/messaging/ContactFilter.h"
 #include "stores/CCeDataManager.h"
 #include "stores/ContactProps.h"
 
@@ -94,25 +95,7 @@ int CCeMContactListWnd::Fill()
 {
     if (m_nCategory < 0 || m_nCategory > m_categories.Count())
         m_nCategory = 0;
-    const bool searching = !m_szSearch.empty();
-    LPCWSTR text = m_szSearch.c_str();
-    if (m_nCategory == 0) {
-        m_nBit = -1;
-        if (!searching)
-            m_contacts.LoadAll();
-        else if (m_nKind == 1)
-            m_contacts.SearchNumber(text);
-        else
-            m_contacts.SearchName(text);
-    } else {
-        m_nBit = m_categories.BitOf(m_nCategory - 1);
-        if (!searching)
-            m_contacts.LoadCategory(m_nBit);
-        else if (m_nKind == 1)
-            m_contacts.SearchNumberInCategory(text, m_nBit);
-        else
-            m_contacts.SearchNameInCategory(text, m_nBit);
-    }
+    LoadContacts(m_contacts, m_categories, m_nCategory, m_nKind, m_szSearch.c_str(), &m_nBit);
     AfterReload();
     return m_contacts.Count();
 }
