@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "screens/messaging/ContactFilter.h"
+
 CCeMPickList::CCeMPickList(CCeContactsDB& contacts, CCeCategoriesDB& categories)
     : m_contacts(contacts), m_categories(categories)
 {
@@ -31,23 +33,7 @@ void CCeMPickList::FillCategoryCombo(HWND combo, CCeCategoriesDB& categories)
 int CCeMPickList::Fill(int category, int kind, LPCWSTR text)
 {
     const std::wstring search = std::wstring(text ? text : L"").substr(0, kSearchChars);
-    const bool searching = !search.empty();
-    if (category <= 0 || category > m_categories.Count()) {
-        if (!searching)
-            m_contacts.LoadAll();
-        else if (kind == 1)
-            m_contacts.SearchNumber(search.c_str());
-        else
-            m_contacts.SearchName(search.c_str());
-    } else {
-        const int bit = m_categories.BitOf(category - 1);
-        if (!searching)
-            m_contacts.LoadCategory(bit);
-        else if (kind == 1)
-            m_contacts.SearchNumberInCategory(search.c_str(), bit);
-        else
-            m_contacts.SearchNameInCategory(search.c_str(), bit);
-    }
+    LoadContacts(m_contacts, m_categories, category, kind, search.c_str());
     m_contacts.SetCurrent(nullptr);
     m_nTop = 0;
     m_nSelected = -1;
