@@ -54,8 +54,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
         return 2;
     }
     const HWND hwnd = g_Phone.GetHwnd();
-    const std::unique_ptr<CCeMWnd> callList = PlugInScreens(g_Phone, g_DataManager);
     g_DataManager.m_ContactsDB.OpenDefault(hwnd);
+    // After the contacts: the phonebook takes their change notices over.
+    const PhoneStandingScreens standing = PlugInScreens(g_Phone, g_DataManager);
     SHFullScreen(hwnd, SHFS_HIDETASKBAR);
     g_Phone.Calls().ResetCall(hwnd);
 

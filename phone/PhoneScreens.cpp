@@ -6,6 +6,7 @@
 #include "screens/calls/CCeMWndAutoDDD.h"
 #include "screens/calls/CCeMWndCallInfo.h"
 #include "screens/calls/CCeMWndCallList.h"
+#include "screens/messaging/CCeMWndContacts.h"
 #include "phone/SystemVolume.h"
 #include "screens/prefs/PrefsScreens.h"
 #include "screens/service/ServiceScreens.h"
@@ -24,7 +25,7 @@ CCeMWnd* Made(std::unique_ptr<Screen> screen, HWND parent, const CCeMPlacement& 
 
 }  // namespace
 
-std::unique_ptr<CCeMWnd> PlugInScreens(CCeMWndPhone& phone, CCeDataManager& data)
+PhoneStandingScreens PlugInScreens(CCeMWndPhone& phone, CCeDataManager& data)
 {
     for (int view : kServiceScreenViews) {
         phone.SetScreenMaker(view, {[&data, view](HWND parent, const CCeMPlacement& pl, int page) {
@@ -64,15 +65,23 @@ std::unique_ptr<CCeMWnd> PlugInScreens(CCeMWndPhone& phone, CCeDataManager& data
                                          },
                                          nullptr});
 
+    PhoneStandingScreens standing;
     const HWND hwnd = phone.GetHwnd();
     RECT client{};
     if (!hwnd || !GetClientRect(hwnd, &client))
-        return nullptr;
+        return standing;
+    const CCeMPlacement views = PhoneGeometry::Views(client.right, client.bottom);
+    auto contacts = std::make_unique<CCeMWndContacts>(&data.m_ContactsDB, &data.m_CategoriesDB);
+    if (contacts->Create(views, hwnd, 0, VIEW_CONTACTS)) {
+        phone.SetStandingScreen(VIEW_CONTACTS, contacts.get());
+        standing.contacts = std::move(contacts);
+    }
     auto list = std::make_unique<CCeMWndCallList>(data);
-    if (!list->CreateScreen(hwnd, PhoneGeometry::Views(client.right, client.bottom), VIEW_CALLLIST))
-        return nullptr;
-    CCeMWndCallList* shown = list.get();
-    phone.SetStandingScreen(VIEW_CALLLIST, shown);
-    phone.SetCallListReload([shown] { shown->Reload(); });
-    return list;
+    if (list->CreateScreen(hwnd, views, VIEW_CALLLIST)) {
+        CCeMWndCallList* shown = list.get();
+        phone.SetStandingScreen(VIEW_CALLLIST, shown);
+        phone.SetCallListReload([shown] { shown->Reload(); });
+        standing.callList = std::move(list);
+    }
+    return standing;
 }

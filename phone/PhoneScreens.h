@@ -1,13 +1,20 @@
 #pragma once
 // The screens of the later views, plugged into the main window: makers for
-// the screens of views 11-28 and the standing call list of view 3.
+// the screens of views 11-28 and the standing phonebook and call list of
+// views 2 and 3.
 #include <memory>
 
 class CCeDataManager;
 class CCeMWnd;
 class CCeMWndPhone;
 
-// Registers the makers and creates the call list under the window (which
-// must exist). The caller keeps the returned call list for the window's life;
-// null when it could not be made (the view then stays empty).
-std::unique_ptr<CCeMWnd> PlugInScreens(CCeMWndPhone& phone, CCeDataManager& data);
+// The standing screens made under the main window; kept by the caller for the
+// window's life. A screen that could not be made is null (its view stays empty).
+struct PhoneStandingScreens {
+    std::unique_ptr<CCeMWnd> contacts;  // view 2
+    std::unique_ptr<CCeMWnd> callList;  // view 3
+};
+
+// Registers the makers and creates the standing screens under the window,
+// which must exist.
+PhoneStandingScreens PlugInScreens(CCeMWndPhone& phone, CCeDataManager& data);

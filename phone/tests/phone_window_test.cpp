@@ -274,11 +274,17 @@ bool Is(CCeMWnd* screen)
 TEST_F(PhoneWindowTest, TheProgramsScreensOpenFromTheirViews)
 {
     Create();
-    const std::unique_ptr<CCeMWnd> callList = PlugInScreens(phone, data);
+    const PhoneStandingScreens standing = PlugInScreens(phone, data);
+    const std::unique_ptr<CCeMWnd>& callList = standing.callList;
     ASSERT_NE(nullptr, callList);
+    ASSERT_NE(nullptr, standing.contacts);
+    EXPECT_EQ(1, phone.SwitchView(VIEW_CONTACTS));
+    EXPECT_TRUE(IsWindowVisible(standing.contacts->GetHwnd()));
+    EXPECT_FALSE(IsWindowVisible(callList->GetHwnd()));
     EXPECT_FALSE(IsWindowVisible(callList->GetHwnd()));
     EXPECT_EQ(1, phone.SwitchView(VIEW_CALLLIST));
     EXPECT_TRUE(IsWindowVisible(callList->GetHwnd()));
+    EXPECT_FALSE(IsWindowVisible(standing.contacts->GetHwnd()));
     EXPECT_EQ(phone.GetHwnd(), GetParent(callList->GetHwnd()));
 
     // Each view opens the screen of its kind.
