@@ -13,6 +13,7 @@ PACKAGES=(
     fonts-nanum                  # Hangul glyphs for Tahoma and the system controls
     xvfb imagemagick             # virtual display and screenshots
     sox lame mpg123              # sounds and test media, the reference MP3 decoder
+    python3                      # the module end of the serial-port rig and of the pty test
     patch ca-certificates
 )
 
