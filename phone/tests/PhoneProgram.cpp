@@ -8,6 +8,7 @@
 #include "CeDbTestUtil.h"
 #include "ContactFixture.h"
 #include "InstallImage.h"
+#include "Process.h"
 #include "Screenshot.h"
 #include "UiInput.h"
 #include "WinTest.h"
@@ -49,7 +50,7 @@ std::wstring WindowText(HWND hwnd)
 void MeasureMenus()
 {
     g_menu.measured = true;
-    const std::wstring exe = BinDir() + L"Zentrika.exe";
+    const std::wstring exe = zentest::BinDir() + L"Zentrika.exe";
     HMODULE res = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, res) << GetLastError();
     HWND host = CreateWindowExW(0, L"STATIC", L"menu mirror", WS_POPUP, 0, 0, 240, 320, nullptr, nullptr,
@@ -111,14 +112,6 @@ HWND PhoneMenuBar(HWND phone)
 
 }  // namespace
 
-std::wstring BinDir()
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
-
 Card::Card() : m_pnpId(L"PCMCIA\\CDMA2000_1x_Zentrika_prog" + std::to_wstring(GetCurrentProcessId())), m_link(m_module)
 {
 }
@@ -148,15 +141,7 @@ bool Card::Remove()
 
 HANDLE StartPhone(const std::wstring& args)
 {
-    const std::wstring exe = BinDir() + L"Zentrika.exe";
-    std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
+    return zentest::StartProgram(L"Zentrika.exe", args);
 }
 
 cedbtest::ScopedStore* PhoneProgramTest::s_store = nullptr;

@@ -20,9 +20,6 @@ class ScopedStore;
 
 namespace phoneprog {
 
-// The folder of this test program (and of Zentrika.exe beside it).
-std::wstring BinDir();
-
 // The module's card, which a test pulls and puts back.
 class Card {
 public:
