@@ -175,8 +175,11 @@ int CCeMWndPhone::SwitchView(int view)
     m_nView = view;
     if (plan.showNext) {
         CCeMWnd* standing = StandingScreen(view);
+        // Shown without activating: an activating show raises this window
+        // above its own menu bar.
         if (standing && standing->GetHwnd())
-            ShowWindow(standing->GetHwnd(), SW_SHOW);
+            SetWindowPos(standing->GetHwnd(), HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
     if (plan.createNext) {
         auto maker = m_Makers.find(next->screen);
@@ -369,7 +372,19 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_MODEM_WAKE:
         OnModemWake(static_cast<int>(wp));
         return 0;
+    case WM_PARENTNOTIFY:
+        // A tap inside a screen can end with this window above its bar
+        // (the platform restacks it without telling); put the bar back once
+        // the tap has been handled.
+        if (LOWORD(wp) == WM_LBUTTONDOWN)
+            SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
+        break;
     case WM_TIMER:
+        if (wp == kRaiseBarTimer) {
+            KillTimer(hwnd, kRaiseBarTimer);
+            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+            return 0;
+        }
         if (wp == kTickTimer)
             OnTick();
         return 0;

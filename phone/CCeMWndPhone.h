@@ -38,6 +38,8 @@ public:
     static constexpr UINT kRaiseMenuBar = WM_APP + 1;  // posted to itself
     static constexpr int kCloseRequest = 1000;      // a screen asks to be closed
     static constexpr UINT kTickTimer = 1000;
+    static constexpr UINT kRaiseBarTimer = 1001;
+    static constexpr UINT kRaiseBarDelayMs = 150;
     static constexpr UINT kMenuBarId = 101;
     static constexpr int kMenuBarImages = 202;
     static constexpr int kMenuBarImageCount = 11;
