@@ -4,7 +4,8 @@
 //   zendial [/send BYTES] [/hangup] [ENTRY]
 // ENTRY defaults to the first entry of the phone book. While connected it
 // checks the link every second with a small packet that must come back;
-// /send moves BYTES once at the start; /hangup ends the call after that.
+// /send moves BYTES once at the start; /hangup ends the call after that (and
+// the program ends at once on a failure too, without a message box).
 // It reports on its standard output and ends with 0 when it connected and
 // every byte sent came back, 1 for a missing entry, 2 when the port could
 // not be had, 3 when the modem or network refused, 4 when data was lost or
@@ -41,6 +42,9 @@ struct App {
     HWND wnd = nullptr, status = nullptr, counts = nullptr, button = nullptr;
     HANDLE stop = nullptr;
     std::atomic<bool> cancel{false};
+    bool closing = false;  // the person closed the window
+    bool ended = false;    // the call ended by itself; the window stays until closed
+    std::wstring failure;  // what is shown when the call ends on its own
     std::atomic<int> result{0};
     ceras::DialSession session;
     ceras::DialPlan plan;
@@ -117,6 +121,7 @@ DWORD WINAPI Worker(LPVOID)
         switch (outcome) {
         case ceras::DialSession::kPortFailed:
             result = 2;
+            g_app.failure = L"모뎀 포트를 열 수 없습니다.";
             Say("the port " + Narrow(g_app.plan.port) + " could not be opened (error " +
                 std::to_string(GetLastError()) + ")");
             break;
@@ -126,6 +131,7 @@ DWORD WINAPI Worker(LPVOID)
             break;
         default:
             result = 3;
+            g_app.failure = L"연결할 수 없습니다. " + std::wstring(said.begin(), said.end());
             Say("the call was not connected: " + (said.empty() ? std::string("no answer") : said));
             break;
         }
@@ -146,6 +152,8 @@ DWORD WINAPI Worker(LPVOID)
         }
         if (!intact && g_app.session.Online())
             Say("sent data did not come back whole");
+        if (!intact)
+            g_app.failure = L"연결이 끊어졌습니다.";
         PostMessageW(g_app.wnd, WM_DIAL_STATE, kHangingUp, 0);
         result = intact ? 0 : 4;
         Say("data sent " + std::to_string(g_app.session.DataSent()) + " received " +
@@ -199,13 +207,28 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             SetStatus(L"연결을 끊고 있습니다...");
         return 0;
     case WM_CLOSE:
+        if (g_app.ended) {
+            DestroyWindow(hwnd);  // the call is over already
+            return 0;
+        }
         // Hang up first; the window goes once the port is handed back.
+        g_app.closing = true;
         g_app.cancel = true;
         SetEvent(g_app.stop);
         EnableWindow(g_app.button, FALSE);
         return 0;
     case WM_DIAL_DONE:
-        DestroyWindow(hwnd);
+        // A call that ended by itself says why and waits to be closed.
+        if (g_app.closing || g_app.hangUpAfterSend || g_app.failure.empty()) {
+            DestroyWindow(hwnd);
+        } else {
+            SetStatus(g_app.failure);
+            ShowCounts();
+            KillTimer(hwnd, 1);
+            SetWindowTextW(g_app.button, L"닫기");
+            EnableWindow(g_app.button, TRUE);
+            g_app.ended = true;
+        }
         return 0;
     case WM_DESTROY:
         KillTimer(hwnd, 1);
@@ -238,7 +261,8 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int show)
         g_app.entry = FirstEntry();
     if (g_app.entry.empty()) {
         Say("the phone book has no entry to dial");
-        MessageBoxW(nullptr, L"전화 접속 항목이 없습니다.", L"전화 접속", MB_OK | MB_ICONWARNING);
+        if (!g_app.hangUpAfterSend)
+            MessageBoxW(nullptr, L"전화 접속 항목이 없습니다.", L"전화 접속", MB_OK | MB_ICONWARNING);
         return 1;
     }
     const DWORD planned = ceras::PlanOfEntry(g_app.entry, &g_app.plan);
@@ -249,7 +273,8 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int show)
                          std::to_string(planned) + ")");
         const std::wstring text = noPort ? L"모뎀을 찾을 수 없습니다.\r\n" + g_app.plan.device
                                          : L"전화 접속 항목을 읽을 수 없습니다.\r\n" + g_app.entry;
-        MessageBoxW(nullptr, text.c_str(), L"전화 접속", MB_OK | MB_ICONWARNING);
+        if (!g_app.hangUpAfterSend)
+            MessageBoxW(nullptr, text.c_str(), L"전화 접속", MB_OK | MB_ICONWARNING);
         return noPort ? 2 : 1;
     }
     Say("dialling " + g_app.plan.number + " on " + Narrow(g_app.plan.port) + " for \"" + Narrow(g_app.entry) + "\"");

@@ -322,6 +322,27 @@ TEST_F(DriverSystemTest, DialUpTakesThePortFromThePhoneAndItsBytesAreCounted)
            net.ReadUsage() >> 9);
 }
 
+TEST_F(DriverSystemTest, DialUpThatCannotConnectEndsAndHandsThePortBack)
+{
+    const std::wstring report = BinDir() + L"zendial-refused.txt";
+    HANDLE dial = drvtest::StartWithOutput(BinDir() + L"zendial.exe", L"/hangup NoSuchEntry", report);
+    ASSERT_NE(nullptr, dial);
+    EXPECT_EQ(1u, WaitExit(dial, 10000)) << ReadText(report);
+    EndProcess(dial);
+
+    // A locked module refuses the call.
+    s_module->Lock();
+    const size_t calls = s_module->Data().calls;
+    dial = drvtest::StartWithOutput(BinDir() + L"zendial.exe", L"/send 100 /hangup", report);
+    ASSERT_NE(nullptr, dial);
+    EXPECT_EQ(3u, WaitExit(dial, 15000)) << ReadText(report);
+    EndProcess(dial);
+    s_module->Unlock();
+    EXPECT_NE(std::string::npos, ReadText(report).find("NO CARRIER")) << ReadText(report);
+    EXPECT_EQ(calls, s_module->Data().calls);
+    EXPECT_TRUE(WaitState(kPowerOn));
+}
+
 TEST_F(DriverSystemTest, PullingTheCardTellsThePhoneAndTheAgent)
 {
     ASSERT_EQ(nullptr, FindPhone());
@@ -336,6 +357,37 @@ TEST_F(DriverSystemTest, PullingTheCardTellsThePhoneAndTheAgent)
     AgentState(L"system_agent_poweroff");
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(phone, 0));  // it waits for the card
     CloseHandle(phone);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DriverSystemTest, CardPulledDuringADataCallEndsItAndThePersonIsTold)
+{
+    ASSERT_TRUE(CeDevMgrInsertCard(s_pnpId.c_str(), s_link->Link().c_str(), nullptr, 0)) << GetLastError();
+    ASSERT_TRUE(WaitState(kPhone, 15000));  // the phone that waited has the port again
+    const std::wstring report = BinDir() + L"zendial-pulled.txt";
+    HANDLE dial = drvtest::StartWithOutput(BinDir() + L"zendial.exe", L"", report);
+    ASSERT_NE(nullptr, dial);
+    ASSERT_TRUE(WaitUntil([] { return s_module->Data().connected; }, 15000)) << ReadText(report);
+    PumpMessages(1500);  // a link check or two
+    ASSERT_TRUE(CeDevMgrRemoveCard(s_pnpId.c_str()));
+    // The window stays, saying the connection is gone, until it is closed.
+    HWND wnd = nullptr;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            wnd = FindWindowW(L"ZenDialUp", nullptr);
+            return wnd && FindWindowExW(wnd, nullptr, L"BUTTON", L"닫기") != nullptr;
+        },
+        10000))
+        << ReadText(report);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(dial, 0));
+    SaveScreenshot(CaptureScreen(), L"system_dialup_dropped");
+    PostMessageW(wnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(4u, WaitExit(dial, 10000)) << ReadText(report);
+    EndProcess(dial);
+    EXPECT_NE(std::string::npos, ReadText(report).find("the connection dropped")) << ReadText(report);
 }
 
 }  // namespace
