@@ -124,29 +124,24 @@ std::string DialSession::ReadFor(DWORD ms, size_t max)
     return got;
 }
 
-std::string DialSession::Await(DWORD ms, const std::atomic<bool>* cancel, std::string* all)
+std::string DialSession::Await(DWORD ms, const std::atomic<bool>& cancel)
 {
     const DWORD start = GetTickCount();
     std::string text;
     while (GetTickCount() - start < ms) {
-        if (cancel && *cancel)
+        if (cancel)
             return std::string();
         text += ReadFor(kPollMs, 1024);
         // Whole lines only; the echo of the command is not a result.
         size_t from = 0;
         for (size_t end; (end = text.find_first_of("\r\n", from)) != std::string::npos; from = end + 1) {
             const std::string line = text.substr(from, end - from);
-            if (IsFinal(line)) {
-                if (all)
-                    *all += text;
+            if (IsFinal(line))
                 return line;
-            }
         }
         if (text.size() > 4096)
             text.erase(0, text.size() - 1024);
     }
-    if (all)
-        *all += text;
     return std::string();
 }
 
@@ -169,7 +164,7 @@ DialSession::Outcome DialSession::Dial(const DialPlan& plan, const std::atomic<b
             HangUp();
             return kPortFailed;
         }
-        last = Await(kCommandMs, &cancel, nullptr);
+        last = Await(kCommandMs, cancel);
         if (said)
             *said = last;
         if (cancel) {
@@ -185,7 +180,7 @@ DialSession::Outcome DialSession::Dial(const DialPlan& plan, const std::atomic<b
         HangUp();
         return kPortFailed;
     }
-    last = Await(plan.setupSeconds * 1000, &cancel, nullptr);
+    last = Await(plan.setupSeconds * 1000, cancel);
     if (said)
         *said = last;
     if (last.compare(0, 7, "CONNECT") == 0) {

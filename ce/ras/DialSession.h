@@ -65,7 +65,7 @@ private:
     // Reads what arrives within `ms` (at most `max` bytes).
     std::string ReadFor(DWORD ms, size_t max = 4096);
     // Waits for a final result line after a command; empty on time-out.
-    std::string Await(DWORD ms, const std::atomic<bool>* cancel, std::string* all);
+    std::string Await(DWORD ms, const std::atomic<bool>& cancel);
 
     HANDLE port_ = INVALID_HANDLE_VALUE;
     std::atomic<unsigned long long> written_{0}, read_{0}, dataSent_{0}, dataReceived_{0};
