@@ -128,6 +128,8 @@ std::string SimConsole::Execute(const std::string& line)
     if (cmd == "ring" || cmd == "ringnocid") {
         if (module_.Call() != SimModule::CallState::Idle)
             return "busy: a call is in progress";
+        if (module_.Data().connected)
+            return "busy: a data call is up";
         module_.Ring(first, cmd == "ring");
         return "ringing";
     }

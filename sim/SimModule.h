@@ -66,7 +66,8 @@ public:
 
     // Network and module events.
     // Rings until answered, rejected, hung up or `maxRings` passed; with a
-    // caller number the "*QRV*CNI:" line follows the first ring.
+    // caller number the "*QRV*CNI:" line follows the first ring. Not while a
+    // data call is up.
     void Ring(const std::string& caller = std::string(), bool withCallerId = true);
     void CallWaiting(const std::string& number);  // during a connected call
     void VoiceCallSetup(const std::string& number);  // "$VCALL<number>"

@@ -452,8 +452,9 @@ TEST_F(SimModuleTest, DataCallEchoesAndCountsUntilDtrDrops)
     EXPECT_EQ(d.callFrom, 3u);
     EXPECT_EQ(d.fromHandheld, payload.size() + 3);
     EXPECT_EQ(d.calls, 2u);
-    EXPECT_NE(zen::sim::SimConsole(module, L"sim:none").Execute("data").find("data call to #777 on line"),
-              std::string::npos);
+    zen::sim::SimConsole console(module, L"sim:none");
+    EXPECT_NE(console.Execute("data").find("data call to #777 on line"), std::string::npos);
+    EXPECT_EQ(console.Execute("ring"), "busy: a data call is up");
     // The other side hangs up.
     module.RemoteHangUp();
     EXPECT_TRUE(WaitFor("NO CARRIER"));
