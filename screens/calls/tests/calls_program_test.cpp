@@ -12,6 +12,7 @@
 
 #include "CallRowText.h"
 #include "CallsTestHost.h"
+#include "ContactFixture.h"
 #include "PhoneProgram.h"
 #include "SoundFixture.h"
 #include "UiInput.h"
@@ -57,7 +58,13 @@ SettingsBlock StoredSettings()
 
 class CallsProgramTest : public phoneprog::PhoneProgramTest {
 protected:
-    static void SetUpTestSuite() { StartSession(phoneprog::Options{L"callsprogram", nullptr, L""}); }
+    static void SetUpTestSuite()
+    {
+        phoneprog::Options options;
+        options.storeName = L"callsprogram";
+        options.prepare = [] { contacttest::AddPerson({L"홍길동", L"010-4321-8765"}); };
+        StartSession(options);
+    }
     static void TearDownTestSuite() { EndSession(); }
 
     void SetUp() override
@@ -348,9 +355,31 @@ TEST_F(CallsProgramTest, ANumberAddedOnTheRejectionScreenIsRejected)
     HWND ok = GetDlgItem(list, 103);
     ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(ok) != 0; }, 3000));
 
-    // The name by keys (the page puts the focus there), the number after a
-    // tap on its entry.
+    // "Search" fills both entries from the contact picked.
+    TapCentre(GetDlgItem(list, 105));
+    HWND picker = FindPhoneTopLevel(L"#32770", nullptr);
+    ASSERT_NE(nullptr, picker);
+    zentest::PumpMessages(300);
+    HWND people = GetDlgItem(picker, 1031);
+    ASSERT_NE(nullptr, people);
+    TapAt(people, 60, 8);
+    callstest::Shot(picker, L"callsprog_reject_picker");
+    TapCentre(GetDlgItem(picker, IDOK));
+    ASSERT_TRUE(zentest::WaitUntil([&] { return !IsWindow(picker) || !IsWindowVisible(picker); }, 3000));
+    HWND name = FindChild(list, nullptr, L"홍길동");
+    ASSERT_NE(nullptr, name);
+    EXPECT_NE(nullptr, FindChild(list, nullptr, L"010-4321-8765"));
+
+    // Typed over: the name by keys, the number after a tap on its entry.
+    TapCentre(name);
+    uitest::Key(VK_END);
+    for (int i = 0; i < 5; ++i)
+        uitest::Key(VK_BACK);
     TypeKeys("SPAM");
+    TapAt(list, 145, 49);
+    uitest::Key(VK_END);
+    for (int i = 0; i < 15; ++i)
+        uitest::Key(VK_BACK);
     TapAt(list, 145, 49);
     TypeKeys("0161234567");
     callstest::Shot(screen, L"callsprog_reject_add_page");
