@@ -24,6 +24,8 @@ namespace {
 
 constexpr UINT kLeft = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
 constexpr uint8_t kFirstTone = 0x41, kSecondTone = 0x42;
+const wchar_t kFirstToneFile[] = L"C:\\zenprog\\bell\\a-first.wav";
+const wchar_t kSecondToneFile[] = L"C:\\zenprog\\bell\\a-second.wav";
 
 std::string Stamp(const SYSTEMTIME& t)
 {
@@ -65,7 +67,13 @@ protected:
         options.prepare = [] { contacttest::AddPerson({L"홍길동", L"010-4321-8765"}); };
         StartSession(options);
     }
-    static void TearDownTestSuite() { EndSession(); }
+    static void TearDownTestSuite()
+    {
+        EndSession();
+        // The bell folder is shared with the other phone programs.
+        DeleteFileW(kFirstToneFile);
+        DeleteFileW(kSecondToneFile);
+    }
 
     void SetUp() override
     {
@@ -289,8 +297,8 @@ TEST_F(CallsProgramTest, CallingBackFromTheDetailPageDialsTheNumber)
 TEST_F(CallsProgramTest, TheRingToneChosenOnTheAlertScreenIsTheOneThatRings)
 {
     // Two tones whose samples each carry one value: the capture tells them apart.
-    ASSERT_TRUE(soundtest::WriteFile(L"C:\\zenprog\\bell\\a-first.wav", soundtest::MakeWav(kFirstTone, 8000 * 3)));
-    ASSERT_TRUE(soundtest::WriteFile(L"C:\\zenprog\\bell\\a-second.wav", soundtest::MakeWav(kSecondTone, 8000 * 3)));
+    ASSERT_TRUE(soundtest::WriteFile(kFirstToneFile, soundtest::MakeWav(kFirstTone, 8000 * 3)));
+    ASSERT_TRUE(soundtest::WriteFile(kSecondToneFile, soundtest::MakeWav(kSecondTone, 8000 * 3)));
 
     auto choose = [](int item, const wchar_t* shot) {
         ASSERT_TRUE(Menu(40016));
