@@ -6,6 +6,7 @@
 #include "screens/calls/CCeMWndAutoDDD.h"
 #include "screens/calls/CCeMWndCallInfo.h"
 #include "screens/calls/CCeMWndCallList.h"
+#include "screens/calls/CCeMWndRejectCall.h"
 #include "screens/messaging/CCeMWndContacts.h"
 #include "phone/SystemVolume.h"
 #include "screens/prefs/PrefsScreens.h"
@@ -50,6 +51,11 @@ PhoneStandingScreens PlugInScreens(CCeMWndPhone& phone, CCeDataManager& data)
                                          [](CCeMWnd* screen, int page) {
                                              static_cast<CCeMWndAlert*>(screen)->SetPage(page);
                                          }});
+    phone.SetScreenMaker(VIEW_REJECTION, {[&data](HWND parent, const CCeMPlacement& pl, int) {
+                                              return Made(std::make_unique<CCeMWndRejectCall>(data), parent, pl,
+                                                          VIEW_REJECTION);
+                                          },
+                                          nullptr});
     phone.SetScreenMaker(VIEW_SKIN, {[](HWND parent, const CCeMPlacement& pl, int) { return MakeSkinScreen(parent, pl); },
                                      nullptr});
     phone.SetScreenMaker(VIEW_VOLUME, {[](HWND parent, const CCeMPlacement& pl, int) {
