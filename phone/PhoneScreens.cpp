@@ -7,6 +7,7 @@
 #include "screens/calls/CCeMWndCallInfo.h"
 #include "screens/calls/CCeMWndCallList.h"
 #include "screens/messaging/CCeMWndContacts.h"
+#include "screens/messaging/CCeMWndSMS.h"
 #include "phone/SystemVolume.h"
 #include "screens/prefs/PrefsScreens.h"
 #include "screens/service/ServiceScreens.h"
@@ -82,6 +83,11 @@ PhoneStandingScreens PlugInScreens(CCeMWndPhone& phone, CCeDataManager& data)
         phone.SetStandingScreen(VIEW_CALLLIST, shown);
         phone.SetCallListReload([shown] { shown->Reload(); });
         standing.callList = std::move(list);
+    }
+    auto messages = std::make_unique<CCeMWndSMS>(data);
+    if (messages->Create(views, hwnd, 0, VIEW_MESSAGES)) {
+        phone.SetStandingScreen(VIEW_MESSAGES, messages.get());
+        standing.messages = std::move(messages);
     }
     return standing;
 }
