@@ -52,3 +52,17 @@ function(zen_add_test name)
     set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK desktop)
   endif()
 endfunction()
+
+# A test program that drives Zentrika.exe: it needs the program, the driver and
+# the installation image built, its own device manager, and the program to
+# itself (the single-instance mutex is the session's).
+function(zen_phone_program_test name)
+  zen_add_test(${name} UI ${ARGN})
+  # The kit is built with the phone's tests (phone/tests).
+  target_link_libraries(${name} PRIVATE zen_phone_program_kit)
+  add_dependencies(${name} Zentrika ZentDrv zen_skins zen_sounds)
+  zen_uses_devmgr(${name})
+  set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK zentrika_exe)
+  set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+    "ZEN_DEVICE_ID=${name}" "ZEN_WAVE_CAPTURE=${CMAKE_CURRENT_BINARY_DIR}/${name}-capture.raw")
+endfunction()

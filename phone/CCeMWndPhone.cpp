@@ -382,9 +382,17 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_ERASEBKGND:
         return 1;
     case WM_ACTIVATE:
-        if (LOWORD(wp) != WA_INACTIVE)
+        if (LOWORD(wp) != WA_INACTIVE) {
             HideTaskbar(hwnd);
+            // Brought back from behind another program: the bar comes along,
+            // once the activation has finished moving this window.
+            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+        }
         break;
+    case kRaiseMenuBar:
+        if (m_MenuBar.Hwnd())
+            SetWindowPos(m_MenuBar.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return 0;
     case WM_WINDOWPOSCHANGED:
         // The menu bar is this window's own pop-up and belongs above it;
         // not every window manager keeps an owned pop-up above its owner.

@@ -35,6 +35,7 @@ public:
     static constexpr UINT WM_SHOW_MESSAGES = 4127;
     // Posted by the modem port driver: 0 the module went away, 1 back.
     static constexpr UINT WM_MODEM_WAKE = WM_USER + 1000;
+    static constexpr UINT kRaiseMenuBar = WM_APP + 1;  // posted to itself
     static constexpr int kCloseRequest = 1000;      // a screen asks to be closed
     static constexpr UINT kTickTimer = 1000;
     static constexpr UINT kMenuBarId = 101;

@@ -283,6 +283,13 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         InvalidateRect(hwnd, nullptr, FALSE);
         return TRUE;
     }
+    case TB_GETRECT: {
+        const BarButton* b = ButtonById(*bar, static_cast<UINT>(wp));
+        if (!b || !lp)
+            return FALSE;
+        *reinterpret_cast<RECT*>(lp) = b->rc;
+        return TRUE;
+    }
     case TB_ISBUTTONENABLED: {
         BarButton* b = ButtonById(*bar, static_cast<UINT>(wp));
         return b && b->enabled;

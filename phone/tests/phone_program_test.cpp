@@ -7,193 +7,28 @@
 #include <string>
 #include <vector>
 
-#include "CeDbTestUtil.h"
 #include "ContactFixture.h"
-#include "InstallImage.h"
+#include "PhoneProgram.h"
 #include "Screenshot.h"
 #include "UiInput.h"
 #include "WinTest.h"
-#include "ce_devmgr.h"
 #include "nled.h"
-#include "phone/CCeMWndPhone.h"
-#include "phone/DialPadSkin.h"
+#include "phone/CCeMCallControl.h"
 #include "phone/NotificationLed.h"
-#include "phone/PhoneWindowClass.h"
-#include "sim/SimLink.h"
-#include "sim/SimModule.h"
 #include "stores/CCeDataManager.h"
 
 namespace {
 
-const wchar_t kInstall[] = L"C:\\zenprog";
-constexpr int kPadTop = 84;  // the dial pad's place in the main window
-
-std::wstring BinDir()
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
-
-// The module's card, which the test pulls and puts back.
-class Card {
-public:
-    Card() : m_pnpId(L"PCMCIA\\CDMA2000_1x_Zentrika_prog" + std::to_wstring(GetCurrentProcessId())), m_link(m_module) {}
-    ~Card()
-    {
-        Remove();
-        m_link.Stop();
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Drivers\\PCMCIA\\" + m_pnpId).c_str());
-    }
-    bool Start()
-    {
-        return m_link.Start(L"progtest" + std::to_wstring(GetCurrentProcessId())) &&
-               CeDevMgrRegisterDriver(m_pnpId.c_str(), L"ZentDrv.dll", L"COM") && Insert();
-    }
-    bool Insert() { return CeDevMgrInsertCard(m_pnpId.c_str(), m_link.Link().c_str(), nullptr, 0) != FALSE; }
-    bool Remove() { return CeDevMgrRemoveCard(m_pnpId.c_str()) != FALSE; }
-    zen::sim::SimModule& Module() { return m_module; }
-
-private:
-    std::wstring m_pnpId;
-    zen::sim::SimModule m_module;
-    zen::sim::SimLink m_link;
-};
-
-HANDLE StartPhone(const std::wstring& args)
-{
-    const std::wstring exe = BinDir() + L"Zentrika.exe";
-    std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
-}
-
-class PhoneProgramTest : public testing::Test {
+class PhoneProgramTest : public phoneprog::PhoneProgramTest {
 protected:
     static void SetUpTestSuite()
     {
-        s_store = new cedbtest::ScopedStore(L"phoneprogram");
-        contacttest::CreateDatabases();
-        contacttest::AddPerson({L"홍길동", L"0101234567"});
-        {
-            // The handheld plays the ring tone; no key clicks to listen past.
-            CCeDataManager settings;
-            settings.m_EnvDB.Load();
-            settings.m_Settings.nBellSource = 2;
-            settings.m_Settings.bKeypadTone = 0;
-            settings.m_Settings.bAutoAreaCode = 0;
-            ASSERT_NE(0, settings.m_EnvDB.Save());
-        }
-        ASSERT_TRUE(installimage::Install(kInstall));
-        ASSERT_TRUE(installimage::Register(kInstall));
-
-        ASSERT_TRUE(CeDevMgrStartInProcess()) << GetLastError();
-        s_card = new Card;
-        s_card->Module().SetRingTiming(400, 150, 50);
-        s_card->Module().SetAutoAnswer(-1);
-        ASSERT_TRUE(s_card->Start()) << GetLastError();
-
-        s_process = StartPhone(L"");
-        ASSERT_NE(nullptr, s_process);
-        ASSERT_TRUE(zentest::WaitUntil([] { return (s_phone = FindWindowW(kPhoneWindowClass, kPhoneWindowTitle)); },
-                                       20000));
-        // The link is up once the module has answered the start-up queries.
-        ASSERT_TRUE(zentest::WaitUntil([] { return !SentLines("AT$RINGVOL?").empty(); }, 15000));
-        zentest::PumpMessages(1500);
-        s_lcd = FindWindowExW(s_phone, nullptr, L"LCD WND", nullptr);
+        phoneprog::Options options;
+        options.prepare = [] { contacttest::AddPerson({L"홍길동", L"0101234567"}); };
+        StartSession(options);
     }
-    static void TearDownTestSuite()
-    {
-        if (s_process) {
-            if (WaitForSingleObject(s_process, 0) != WAIT_OBJECT_0) {
-                PostMessageW(s_phone, WM_CLOSE, 0, 0);
-                if (WaitForSingleObject(s_process, 10000) != WAIT_OBJECT_0)
-                    TerminateProcess(s_process, 1);
-            }
-            CloseHandle(s_process);
-        }
-        delete s_card;
-        CeDevMgrStopInProcess();
-        installimage::Unregister();
-        delete s_store;
-    }
-
-    static std::vector<std::string> SentLines(const std::string& prefix)
-    {
-        std::vector<std::string> out;
-        for (const std::string& c : s_card->Module().Commands())
-            if (c.compare(0, prefix.size(), prefix) == 0)
-                out.push_back(c);
-        return out;
-    }
-    static bool WaitSent(const std::string& prefix, size_t count, DWORD ms = 5000)
-    {
-        return zentest::WaitUntil([&] { return SentLines(prefix).size() >= count; }, ms);
-    }
-    // The display's two lines as it reads them out: message, then number.
-    static std::wstring Display()
-    {
-        wchar_t text[300] = L"";
-        DWORD_PTR n = 0;
-        SendMessageTimeoutW(s_lcd, WM_GETTEXT, 300, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 3000, &n);
-        return text;
-    }
-    static bool WaitDisplay(const std::wstring& part, DWORD ms = 5000)
-    {
-        return zentest::WaitUntil([&] { return Display().find(part) != std::wstring::npos; }, ms);
-    }
-    static void TapKey(int key)
-    {
-        const MultiButtonCellDef* cells = DialPadLayout(false);
-        for (int i = 0; i < kDialPadKeys; ++i)
-            if (cells[i].id == key) {
-                POINT p = {cells[i].left + cells[i].width / 2, kPadTop + cells[i].top + cells[i].height / 2};
-                ClientToScreen(s_phone, &p);
-                uitest::Tap(p);
-                zentest::PumpMessages(120);
-            }
-    }
-    static bool PhoneRunning() { return s_process && WaitForSingleObject(s_process, 0) == WAIT_TIMEOUT; }
-    static void Shot(const wchar_t* name)
-    {
-        zentest::PumpMessages(300);
-        zentest::SaveScreenshot(zentest::CaptureScreen(), name);
-    }
-    static LONGLONG CaptureBytes()
-    {
-        wchar_t unixPath[MAX_PATH] = L"";
-        GetEnvironmentVariableW(L"ZEN_WAVE_CAPTURE", unixPath, MAX_PATH);
-        std::wstring p(unixPath);
-        WIN32_FILE_ATTRIBUTE_DATA fa;
-        if (p.empty() || !GetFileAttributesExW((L"Z:" + p).c_str(), GetFileExInfoStandard, &fa))
-            return 0;
-        return (static_cast<LONGLONG>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow;
-    }
-    // Ends a call from this side and waits until the phone is idle again.
-    static void HangUp()
-    {
-        s_card->Module().RemoteHangUp();
-        zentest::PumpMessages(800);
-    }
-
-    static cedbtest::ScopedStore* s_store;
-    static Card* s_card;
-    static HANDLE s_process;
-    static HWND s_phone;
-    static HWND s_lcd;
+    static void TearDownTestSuite() { EndSession(); }
 };
-
-cedbtest::ScopedStore* PhoneProgramTest::s_store = nullptr;
-Card* PhoneProgramTest::s_card = nullptr;
-HANDLE PhoneProgramTest::s_process = nullptr;
-HWND PhoneProgramTest::s_phone = nullptr;
-HWND PhoneProgramTest::s_lcd = nullptr;
 
 TEST_F(PhoneProgramTest, StartsAsAHandheldPhoneWithItsSkinMenuBarAndClock)
 {
@@ -224,6 +59,21 @@ TEST_F(PhoneProgramTest, StartsAsAHandheldPhoneWithItsSkinMenuBarAndClock)
     // The start-up queries went to the module; the own number stands on the display.
     EXPECT_FALSE(SentLines("AT$BATT?").empty());
     EXPECT_TRUE(WaitDisplay(L"\n01012345678")) << Display().c_str();
+}
+
+// The menu bar's pop-ups are real menus of the program: a tap on "설정" and
+// then on "통화 정보" opens the call information screen, whose close button
+// brings the dial pad back.
+TEST_F(PhoneProgramTest, TheSettingsMenuOpensTheCallInformationScreenByPen)
+{
+    ASSERT_TRUE(PhoneRunning());
+    uitest::Activate(s_phone);
+    ASSERT_TRUE(TapMenuCommand(40025));
+    HWND info = FindChild(s_phone, L"CCeMWndCallInfo", nullptr);
+    ASSERT_NE(nullptr, info);
+    Shot(L"phone-menu-callinfo");
+    PostMessageW(info, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(zentest::WaitUntil([&] { return !IsWindow(info) || !IsWindowVisible(info); }, 3000));
 }
 
 TEST_F(PhoneProgramTest, ACallFromAContactRingsAndATapAnswersIt)
@@ -303,7 +153,7 @@ TEST_F(PhoneProgramTest, ASecondStartWithCallDialsInTheRunningCopy)
     ASSERT_TRUE(zentest::WaitUntil([&] { return GetForegroundWindow() == other; }, 3000));
     const size_t dialled = SentLines("AT$ORI").size();
 
-    HANDLE second = StartPhone(L"call 0123");
+    HANDLE second = phoneprog::StartPhone(L"call 0123");
     ASSERT_NE(nullptr, second);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second, 15000));
     DWORD code = 0;
@@ -319,12 +169,20 @@ TEST_F(PhoneProgramTest, ASecondStartWithCallDialsInTheRunningCopy)
     // With the running copy in front the command line is dropped.
     uitest::Activate(s_phone);
     ASSERT_TRUE(zentest::WaitUntil([] { return GetForegroundWindow() == s_phone; }, 3000));
-    second = StartPhone(L"CALL 0456");
+    second = phoneprog::StartPhone(L"CALL 0456");
     ASSERT_NE(nullptr, second);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second, 15000));
     CloseHandle(second);
     zentest::PumpMessages(1000);
     EXPECT_EQ(dialled + 1, SentLines("AT$ORI").size());
+
+    // Back from behind the other window, the menu bar is still on top and
+    // answers the pen.
+    ASSERT_TRUE(TapMenuCommand(40025));
+    HWND info = FindChild(s_phone, L"CCeMWndCallInfo", nullptr);
+    ASSERT_NE(nullptr, info);
+    PostMessageW(info, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(zentest::WaitUntil([&] { return !IsWindow(info) || !IsWindowVisible(info); }, 3000));
 }
 
 // The card's driver is the modem port driver: it tells the phone when the
