@@ -92,8 +92,10 @@ void CCeMWndSMS::PlayTone()
         return;
     wchar_t path[MAX_PATH];
     const int n = _snwprintf(path, MAX_PATH, L"%ls\\Effect\\%ls", m_data.m_szInstallDir, L"sms.wav");
+    // The main window's read handler may have started the same tone for
+    // this report a moment ago: that one is left to play, not cut off.
     if (n > 0 && n < MAX_PATH)
-        PlaySoundW(path, nullptr, SND_FILENAME | SND_ASYNC);
+        PlaySoundW(path, nullptr, SND_FILENAME | SND_ASYNC | SND_NOSTOP);
 }
 
 void CCeMWndSMS::OnNewMessages(int count, const ModemSmsRecord* records)
@@ -192,6 +194,8 @@ void CCeMWndSMS::RedrawTitle()
 {
     if (!m_hWnd)
         return;
+    // The title is also the window's text, for whoever reads windows out.
+    SetWindowTextW(m_hWnd, TitleText().c_str());
     RECT band = {0, 0, 240, kTitleHeight};
     GetClientRect(m_hWnd, &band);
     band.bottom = kTitleHeight;
