@@ -224,8 +224,11 @@ void CCeMSmsListWnd::Refresh()
         m_nTop = m_nLargestTop;
     if (m_nTop < 0)
         m_nTop = 0;
-    if (m_bReader)
+    if (m_bReader) {
+        // A message that arrived moves the one being read: its neighbours too.
         ShowWindow(m_scrollBar.GetHwnd(), SW_HIDE);
+        UpdateTools();
+    }
     FillRows();
     if (m_hWnd)
         InvalidateRect(m_hWnd, nullptr, FALSE);

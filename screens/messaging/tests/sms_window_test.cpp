@@ -413,6 +413,14 @@ TEST_F(SmsWindowTest, TheReaderMarksReadAndWalksTheTab)
     EXPECT_TRUE(IsWindowEnabled(sms.List().ToolButton(List::kToolNext)));
     GetWindowTextW(sms.List().TextBox(), text, 400);
     EXPECT_STREQ(L"두번째 메시지", text);
+    // A text arriving while reading: the reader keeps its message, which
+    // now has a newer neighbour.
+    const ModemSmsRecord newer = Record("0105550009", "newer");
+    SendMessageW(sms.GetHwnd(), WM_MODEM_SMSNEW, 1, reinterpret_cast<LPARAM>(&newer));
+    EXPECT_TRUE(sms.List().IsReaderOpen());
+    EXPECT_STREQ(L"홍길동", Store().Current()->szName);
+    EXPECT_TRUE(IsWindowEnabled(sms.List().ToolButton(List::kToolPrevious)));
+    EXPECT_EQ(L"미확인: 1, 총: 3", sms.TitleText());
 
     // Back closes the reader; the rows are black now.
     TapControl(sms.Button(CCeMWndSMS::kBack), [&] { return !ReaderOpen(); });
@@ -420,8 +428,11 @@ TEST_F(SmsWindowTest, TheReaderMarksReadAndWalksTheTab)
     EXPECT_TRUE(main.closes.empty());
     SetFocus(host);
     const zentest::Image rows = Shot(L"sms_list_read");
-    EXPECT_EQ(0, RowInk(rows, 1, List::kUnreadInk));
-    EXPECT_GT(RowInk(rows, 1, RGB(0, 0, 0)), 20);
+    EXPECT_GT(RowInk(rows, 0, List::kUnreadInk), 20);
+    for (int row : {1, 2}) {
+        EXPECT_EQ(0, RowInk(rows, row, List::kUnreadInk)) << row;
+        EXPECT_GT(RowInk(rows, row, RGB(0, 0, 0)), 20) << row;
+    }
     // Back again asks the main window to close the screen.
     TapControl(sms.Button(CCeMWndSMS::kBack), [&] { return !main.closes.empty(); });
     ASSERT_EQ(1u, main.closes.size());
