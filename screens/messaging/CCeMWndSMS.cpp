@@ -172,6 +172,8 @@ void CCeMWndSMS::OpenComposerFor(WPARAM wp, LPARAM lp)
     // A run in progress keeps the composer as it is.
     if (m_bComposer && m_composer.Phase() == CCeMSmsSenderWnd::kSending)
         return;
+    if (m_bComposer && m_composer.Phase() == CCeMSmsSenderWnd::kFinished)
+        m_composer.OnShow(TRUE);  // the summary of the last run gives way to editing
     ShowComposer();
     if (wp)
         m_composer.ShowFor(reinterpret_cast<LPCWSTR>(wp), reinterpret_cast<LPCWSTR>(lp));

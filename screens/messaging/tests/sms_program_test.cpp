@@ -194,4 +194,35 @@ TEST_F(SmsProgramTest, ReadAndAnsweredFromTheKoreanPanel)
     Shot(L"sms-program-sent");
 }
 
+// Another program starts the phone with "SMS <number>": the running copy
+// opens the composer in the message view with that recipient.
+TEST_F(SmsProgramTest, ASecondStartWithSmsOpensTheComposerForTheNumber)
+{
+    ASSERT_TRUE(PhoneRunning());
+    // Another program is in front (with the phone in front the line is dropped).
+    HWND other = uitest::MakeHost(L"other");
+    SetWindowPos(other, HWND_TOP, 0, 0, 240, 320, SWP_SHOWWINDOW);
+    uitest::Activate(other);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return GetForegroundWindow() == other; }, 3000));
+    HANDLE second = phoneprog::StartPhone(L"SMS 0109998888");
+    ASSERT_NE(nullptr, second);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second, 15000));
+    CloseHandle(second);
+    EXPECT_TRUE(zentest::WaitUntil([] { return GetForegroundWindow() == s_phone; }, 3000));
+    DestroyWindow(other);
+    HWND messages = Messages();
+    ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(messages); }, 5000));
+    HWND composer = FindChild(messages, L"SMS Sender", nullptr);
+    ASSERT_NE(nullptr, composer);
+    HWND recipients = GetDlgItem(composer, 105);
+    EXPECT_TRUE(zentest::WaitUntil([&] { return SendMessageW(recipients, LB_GETCOUNT, 0, 0) == 1; }, 3000));
+    wchar_t number[32] = {};
+    if (SendMessageW(recipients, LB_GETTEXTLEN, 0, 0) < 32)
+        SendMessageW(recipients, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(number));
+    EXPECT_STREQ(L"0109998888", number);
+    EXPECT_TRUE(WaitTitle(L"새메시지 - 남은 글자 : 80 (0/3)"));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(composer, 102))) << "the text view, ready for typing";
+    Shot(L"sms-program-second-start");
+}
+
 }  // namespace
