@@ -1,10 +1,8 @@
 #include "screens/messaging/CCeMContactListWnd.h"
 
-#include "screens/messaging/CCeMSelPicWnd.h"
 #include "screens/messaging/ContactFilter.h"
 #include "stores/CCeDataManager.h"
 #include "stores/ContactProps.h"
-#include "toolkit/CCeMMsgBox.h"
 
 namespace {
 
@@ -160,12 +158,7 @@ void CCeMContactListWnd::OnItemDblClick(int row)
 
 int CCeMContactListWnd::OnLButtonDown(WPARAM keys, int x, int y)
 {
-    // The detail view and the privacy notice cover the rows; a tap on the
-    // detail view's picture box chooses another picture.
-    if (m_bDetail && x >= 4 && x < 4 + kPictureSide && y >= 4 && y < 4 + kPictureSide) {
-        ChoosePicture();
-        return 0;
-    }
+    // The detail view and the privacy notice cover the rows.
     if (m_bDetail || Private())
         return 0;
     return CCeMItemList::OnLButtonDown(keys, x, y);
@@ -211,9 +204,6 @@ int CCeMContactListWnd::OnCommand(int code, int id, HWND control)
     case kPreferHome:
     case kPreferOffice:
         Prefer(id - kPreferMobile);
-        return 0;
-    case kPictureChosen:
-        StorePicture(reinterpret_cast<LPCWSTR>(control));
         return 0;
     case kNumbersListId:
         if (code == LBN_SELCHANGE) {
@@ -270,36 +260,6 @@ void CCeMContactListWnd::SetNamesOnly(int namesOnly)
     m_wNamesOnly = namesOnly ? 1 : 0;
     if (m_hWnd)
         InvalidateRect(m_hWnd, nullptr, TRUE);
-}
-
-std::wstring CCeMContactListWnd::PictureFolder() const
-{
-    if (!m_pictureFolder.empty() || !g_pDataManager)
-        return m_pictureFolder;
-    return std::wstring(g_pDataManager->m_szInstallDir) + L"\\Pic";
-}
-
-void CCeMContactListWnd::ChoosePicture()
-{
-    if (!m_bDetail || !m_contacts.Current())
-        return;
-    CCeMSelPicWnd picker(PictureFolder().c_str());
-    picker.Run(GetAncestor(m_hWnd, GA_ROOT), m_hWnd);
-}
-
-void CCeMContactListWnd::StorePicture(LPCWSTR name)
-{
-    if (!name || !*name || !m_contacts.Current())
-        return;
-    const std::wstring path = PictureFolder() + L"\\" + name;
-    const int stored = m_contacts.SetPicture(0, path.c_str());
-    if (stored == 1) {
-        OpenDetail();  // shows the new picture
-        return;
-    }
-    CCeMMsgBox::Show(GetParent(m_hWnd),
-                     stored == -1 ? L"사진이 너무 큽니다.\r\n(10000 픽셀까지)" : L"사진을 저장하지\r\n못했습니다.",
-                     stored == -1 ? L"알림" : L"오류", CCeMDialog::kLayoutOneButton, 0);
 }
 
 void CCeMContactListWnd::OpenDetail()

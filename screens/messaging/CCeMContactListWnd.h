@@ -23,7 +23,6 @@ public:
         kPreferMobile = 105,  // 106 home, 107 office
         kPreferHome = 106,
         kPreferOffice = 107,
-        kPictureChosen = 110,  // lParam: the chosen file's name
     };
     // Requests to the main window (the list's grandparent).
     static constexpr UINT WM_PUT_NUMBER = 4124;
@@ -73,13 +72,6 @@ public:
     HMENU PopupMenu() const { return m_menu.Handle(); }
     HWND NumbersList() const { return m_numbers.GetHwnd(); }
     HBITMAP Picture() const { return m_hPicture; }
-    // Where the picture picker looks ("Pic" of the installation folder
-    // unless set).
-    void SetPictureFolder(LPCWSTR folder) { m_pictureFolder = folder ? folder : L""; }
-    std::wstring PictureFolder() const;
-    // Opens the picture picker for the current contact (a tap on the
-    // detail view's picture box).
-    void ChoosePicture();
     // The text lines of the detail view, as drawn.
     std::wstring DetailLine(int line) const;
     static constexpr int kDetailLines = 6;
@@ -92,7 +84,6 @@ private:
     void Prefer(int kind);
     void FillNumbersList();
     void DrawDetail(HDC dc, const RECT& full);
-    void StorePicture(LPCWSTR name);
     HWND MainWindow() const;
 
     CCeContactsDB& m_contacts;
@@ -109,5 +100,4 @@ private:
     CCeMListBox m_numbers;
     int m_nNumberKinds[3] = {};
     int m_nNumbersBottom = 0;
-    std::wstring m_pictureFolder;
 };

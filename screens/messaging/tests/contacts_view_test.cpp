@@ -11,12 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "ModalSteps.h"
 #include "Process.h"
 #include "Screenshot.h"
 #include "UiInput.h"
 #include "WinTest.h"
-#include "screens/messaging/CCeMSelPicWnd.h"
 #include "screens/messaging/CCeMWndContacts.h"
 #include "stores/tests/ContactFixture.h"
 
@@ -526,79 +524,6 @@ TEST_F(ContactsViewTest, PrivacyAndAMissingContactsApplication)
     });
     TapButton(CCeMWndContacts::kOpenContacts);
     EXPECT_EQ(2, starts);
-}
-
-// The picture box of the detail view opens the picker on the folder's
-// bitmaps; the chosen one becomes the contact's picture, one of more than
-// 10000 pixels is refused with a notice, and cancelling changes nothing.
-TEST_F(ContactsViewTest, ThePicturePickerStoresAChosenBitmapAndRefusesABigOne)
-{
-    const std::wstring folder = store.Folder() + L"\\Pic";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    const std::vector<BYTE> small = contacttest::BitmapBytes(30, 20, 0x00FF00);
-    contacttest::WriteFileBytes((folder + L"\\a_small.bmp").c_str(), small);
-    contacttest::WriteFileBytes((folder + L"\\b_big.bmp").c_str(), contacttest::BitmapBytes(200, 100));
-    contacttest::WriteFileBytes((folder + L"\\notes.txt").c_str(), {'x'});
-    EXPECT_EQ((std::vector<std::wstring>{L"a_small.bmp", L"b_big.bmp"}), CCeMSelPicWnd::Pictures(folder.c_str()));
-    contacttest::AddPerson(Person(L"나래", L"010-2222-0002"));
-    Show();
-    List().SetPictureFolder(folder.c_str());
-    uitest::Tap(RowPoint(0));
-    MenuOnRow(0, 2);
-    ASSERT_EQ(1, List().IsDetail());
-    ASSERT_EQ(nullptr, List().Picture());
-    const POINT box = uitest::ScreenPoint(List().GetHwnd(), 20, 20);
-    auto picker = [] { return FindWindowW(L"CCeMSelPicWnd", nullptr); };
-    auto storedBytes = [] {
-        CCeCategoriesDB cats;
-        CCeContactsDB fresh{&cats};
-        fresh.OpenDefault(static_cast<HWND>(nullptr));
-        fresh.LoadAll();
-        return fresh.Count() ? fresh.At(0)->cbPicture : 0;
-    };
-    // Item `index` of the picker's list, then `button`.
-    auto choose = [&](int index, int button) {
-        std::vector<std::function<bool()>> steps = {
-            [&, index] {
-                HWND p = picker();
-                if (!p || !IsWindowVisible(p))
-                    return false;
-                HWND list = GetDlgItem(p, CCeMSelPicWnd::kList);
-                RECT item;
-                SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
-                return modaltest::TapAt(uitest::ScreenPoint(list, 20, (item.top + item.bottom) / 2));
-            },
-            [&, index, button] {
-                HWND p = picker();
-                if (!p || SendMessageW(GetDlgItem(p, CCeMSelPicWnd::kList), LB_GETCURSEL, 0, 0) != index)
-                    return false;
-                zentest::SaveScreenshot(zentest::CaptureScreen(), L"contacts_picture_picker");
-                return modaltest::TapAt(Centre(GetDlgItem(p, button)));
-            },
-        };
-        if (index == 1 && button == IDOK)
-            steps.push_back([&] {
-                HWND b = uitest::FindOwnVisible(L"#32770");
-                return b && modaltest::TapAt(Centre(GetDlgItem(b, IDOK)));
-            });
-        modaltest::Steps(steps);
-        uitest::Tap(box);
-        zentest::PumpMessages(200);
-        uitest::StopModalSteps();
-    };
-
-    choose(0, IDOK);
-    EXPECT_EQ(nullptr, picker()) << "the picker is gone";
-    EXPECT_NE(nullptr, List().Picture());
-    EXPECT_EQ(small.size(), storedBytes());
-    EXPECT_TRUE(IsWindowEnabled(main));
-    // Too many pixels: refused, the first picture stays.
-    choose(1, IDOK);
-    EXPECT_EQ(small.size(), storedBytes());
-    EXPECT_EQ(nullptr, uitest::FindOwnVisible(L"#32770"));
-    choose(1, IDCANCEL);
-    EXPECT_EQ(small.size(), storedBytes());
-    EXPECT_EQ(1, List().IsDetail());
 }
 
 }  // namespace
