@@ -132,6 +132,12 @@ void CCeMWndPhone::SetScreenMaker(int screen, ScreenMaker maker)
     m_Makers[screen] = std::move(maker);
 }
 
+HWND CCeMWndPhone::MessageWindow() const
+{
+    const CCeMWnd* messages = StandingScreen(VIEW_MESSAGES);
+    return messages ? messages->GetHwnd() : nullptr;
+}
+
 CCeMWnd* CCeMWndPhone::StandingScreen(int view) const
 {
     if (view == VIEW_DIALPAD)
@@ -298,7 +304,7 @@ void CCeMWndPhone::OnModemWake(int watching)
     if (m_bEnding || link.IsOpen() || link.OpenUnderWay())
         return;
     m_Lcd.ShowMessage(L"*** 모뎀 재연결 ***", CCeMWndLcd::kModeBlinking, kUntilReplaced);
-    m_Calls.ResetCall(m_hWnd);
+    m_Calls.ResetCall(m_hWnd, MessageWindow());
 }
 
 void CCeMWndPhone::RefreshCompanions()

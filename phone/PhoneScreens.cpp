@@ -8,6 +8,7 @@
 #include "screens/calls/CCeMWndCallList.h"
 #include "screens/calls/CCeMWndRejectCall.h"
 #include "screens/messaging/CCeMWndContacts.h"
+#include "screens/messaging/CCeMWndSMS.h"
 #include "phone/SystemVolume.h"
 #include "screens/prefs/PrefsScreens.h"
 #include "screens/service/ServiceScreens.h"
@@ -88,6 +89,11 @@ PhoneStandingScreens PlugInScreens(CCeMWndPhone& phone, CCeDataManager& data)
         phone.SetStandingScreen(VIEW_CALLLIST, shown);
         phone.SetCallListReload([shown] { shown->Reload(); });
         standing.callList = std::move(list);
+    }
+    auto messages = std::make_unique<CCeMWndSMS>(data);
+    if (messages->Create(views, hwnd, 0, VIEW_MESSAGES)) {
+        phone.SetStandingScreen(VIEW_MESSAGES, messages.get());
+        standing.messages = std::move(messages);
     }
     return standing;
 }
