@@ -8,6 +8,7 @@
 #include <aygshell.h>
 
 #include "modem/ModemMessages.h"
+#include "phone/AddContactRequest.h"
 #include "phone/CommandLine.h"
 #include "phone/Companions.h"
 #include "phone/DialPadSkin.h"
@@ -186,6 +187,9 @@ int CCeMWndPhone::SwitchView(int view)
             m_pScreen.reset(maker->second.make(m_hWnd, PhoneGeometry::Views(rc.right, rc.bottom), plan.page));
         }
     }
+    // A tap on the bar that opened the view can leave this window above it.
+    if (m_hWnd)
+        PostMessageW(m_hWnd, kRaiseMenuBar, 0, 0);
     return 1;
 }
 
@@ -357,6 +361,8 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_OPEN_COMPOSER:
         OpenComposer(wp, lp);
         return 0;
+    case WM_ADD_CONTACT:
+        return OfferNewContact(hwnd, wp);
     case WM_COPYDATA: {
         wchar_t text[PhoneCommandLine::kChars];
         CopyDataText(reinterpret_cast<const COPYDATASTRUCT*>(lp), text, PhoneCommandLine::kChars);

@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "audio/CCeMpegThread.h"
+#include "modem/ModemMessages.h"
 #include "resources/prefs_res.h"
 #include "stores/CCeDataManager.h"
 #include "toolkit/CCeMMsgBox.h"
@@ -31,7 +33,7 @@ void AddFiles(LPCWSTR installDir, LPCWSTR pattern, std::vector<std::wstring>& ou
 
 CCeMBellList::CCeMBellList()
     : m_nPictureId(0), m_ptPictureFromCorner{}, m_bellPlace{}, m_ptOk{}, m_ptCancel{}, m_hFont(prefs::CreateControlFont()), m_hPicture(nullptr),
-      m_hPattern(nullptr), m_bEditing(0)
+      m_hPattern(nullptr), m_bEditing(0), m_bPreviewing(0)
 {
 }
 
@@ -99,6 +101,7 @@ int CCeMBellList::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
 
 int CCeMBellList::OnDestroy(HWND hwnd)
 {
+    StopPreview();
     prefs::DeleteAll<HBITMAP>({&m_hPicture});
     m_menu.DestroyMenu();
     SelectEntry(-1);
@@ -220,6 +223,10 @@ int CCeMBellList::OnCommand(int code, int id, HWND control)
     case kCancel:
         SetEditing(0);
         return 0;
+    case kBellChoice:
+        if (code == CBN_SELCHANGE)
+            Preview();
+        return 0;
     default:
         return CCeMItemList::OnCommand(code, id, control);
     }
@@ -237,8 +244,39 @@ void CCeMBellList::SetEditing(int on)
     ShowWindow(m_bellChoice.GetHwnd(), show);
     ShowWindow(m_okButton.GetHwnd(), show);
     ShowWindow(m_cancelButton.GetHwnd(), show);
-    if (!on)
+    if (!on) {
+        StopPreview();
         SetFocus(m_hWnd);
+    }
     InvalidateRect(m_hWnd, nullptr, FALSE);
     UpdateWindow(m_hWnd);
+}
+
+void CCeMBellList::Preview()
+{
+    CCeMpegThread* player = g_pDataManager->m_pRingPlayer;
+    const LONG state = g_pDataManager->m_Modem.CallState;
+    // The ring tone of a call, or the call itself, has the speaker.
+    if (!player || state == CALL_SETUP || state == CALL_RINGING || state == CALL_CONNECTED)
+        return;
+    StopPreview();
+    const std::wstring file = ChosenBell();
+    wchar_t path[MAX_PATH];
+    const int n = swprintf(path, MAX_PATH, L"%ls\\Bell\\%ls", g_pDataManager->m_szInstallDir, file.c_str());
+    if (file.empty() || n <= 0 || n >= MAX_PATH)
+        return;
+    if (player->Open(path) && player->Play())
+        m_bPreviewing = 1;
+}
+
+void CCeMBellList::StopPreview()
+{
+    CCeMpegThread* player = g_pDataManager ? g_pDataManager->m_pRingPlayer : nullptr;
+    if (!m_bPreviewing || !player)
+        return;
+    m_bPreviewing = 0;
+    // A call that came in meanwhile plays its own tone now.
+    if (g_pDataManager->m_Modem.CallState == CALL_RINGING)
+        return;
+    player->Stop();
 }

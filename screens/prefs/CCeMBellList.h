@@ -40,6 +40,11 @@ public:
     bool FillBellChoices();
     HWND BellChoice() const { return m_bellChoice.GetHwnd(); }
     CCeMMenu& Menu() { return m_menu; }
+    // Plays the chosen ring tone at once, after stopping what this list
+    // played; never while a call is under way.
+    void Preview();
+    // Stops the tone this list played, if it still plays.
+    void StopPreview();
 
     // The ring-tone files of a folder, as FillBellChoices offers them.
     static std::vector<std::wstring> FindBells(LPCWSTR installDir);
@@ -79,4 +84,5 @@ private:
     HBITMAP m_hPicture;
     HBITMAP m_hPattern;
     int m_bEditing;
+    int m_bPreviewing;
 };
