@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include <aygshell.h>
+#include <sipapi.h>
 
 #include "modem/ModemMessages.h"
 #include "phone/AddContactRequest.h"
@@ -389,9 +390,24 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
         }
         break;
+    case WM_PARENTNOTIFY:
+        // A tap on a screen's control, or the input panel coming and going,
+        // may bring this window above its bar.
+        if (LOWORD(wp) == WM_LBUTTONDOWN)
+            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+        break;
+    case WM_SETTINGCHANGE:
+        if (wp == SPI_SETSIPINFO)
+            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+        break;
     case kRaiseMenuBar:
-        if (m_MenuBar.Hwnd())
-            SetWindowPos(m_MenuBar.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (m_MenuBar.Hwnd()) {
+            // Through the top-most band and back: the display then restacks
+            // the bar even where it already counts as on top.
+            const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+            SetWindowPos(m_MenuBar.Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
+            SetWindowPos(m_MenuBar.Hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+        }
         return 0;
     case WM_WINDOWPOSCHANGED:
         // The menu bar is this window's own pop-up and belongs above it;

@@ -203,6 +203,12 @@ protected:
                                            84 + cells[i].top + cells[i].height / 2);
         return {};
     }
+    // The menu bar's pictures stand at the bottom of the screen.
+    static bool MenuBarShown()
+    {
+        zentest::PumpMessages(200);
+        return zentest::DistinctColors(zentest::CaptureScreen(), RECT{0, 294, 240, 320}) > 4;
+    }
     static size_t Count(const std::string& prefix) { return SentLines(prefix).size(); }
 };
 
@@ -270,6 +276,7 @@ TEST_F(PrefsProgramTest, PersonAndGroupBellsAreWhatTheirCallersRingWith)
     ASSERT_TRUE(Choose(GetDlgItem(person, 110), kPersonBell));
     EXPECT_TRUE(zentest::WaitUntil([&] { return LongestRun(mark, kPersonValue) >= kHeard; }, 5000));
     Shot(L"prefs-userbell-person-editor");
+    EXPECT_TRUE(MenuBarShown());
     TapAt(person, 122, 93);  // OK
     ASSERT_TRUE(zentest::WaitUntil([&] { return !IsWindowVisible(name); }, 2000));
 
@@ -343,6 +350,7 @@ TEST_F(PrefsProgramTest, ApplyOnTheVolumeScreenSendsExactlyTheChangedModuleVolum
     ASSERT_NE(ringMove.first, ringMove.second);
     const LRESULT newCall = callMove.second, newRing = ringMove.second;
     Shot(L"prefs-volume");
+    EXPECT_TRUE(MenuBarShown());
     TapAt(screen, 204, 13);  // apply
     ASSERT_TRUE(WaitSent("AT$VOL=", vol + 1));
     ASSERT_TRUE(WaitSent("AT$RINGVOL=", ringVol + 1));
@@ -430,6 +438,7 @@ TEST_F(PrefsProgramTest, TheType40SkinMovesTheKeysAtOnce)
     TapAt(folders, 40, static_cast<int>((index - top) * height + height / 2));
     EXPECT_EQ(index, SendMessageW(folders, LB_GETCURSEL, 0, 0));
     Shot(L"prefs-skin");
+    EXPECT_TRUE(MenuBarShown());
     Close(screen);
     zentest::PumpMessages(300);
 
