@@ -203,6 +203,22 @@ protected:
                                            84 + cells[i].top + cells[i].height / 2);
         return {};
     }
+    // Picks a ring tone by pen; its sound reaches the device at once.
+    static void PreviewPlays(HWND choice, const wchar_t* file, BYTE value)
+    {
+        const LONGLONG mark = CaptureBytes();
+        ASSERT_TRUE(Choose(choice, file));
+        EXPECT_TRUE(zentest::WaitUntil([&] { return LongestRun(mark, value) >= kHeard; }, 5000))
+            << "no preview of " << value;
+    }
+    // Nothing more reaches the sound device.
+    static bool Quiet()
+    {
+        zentest::PumpMessages(500);
+        const LONGLONG stopped = CaptureBytes();
+        zentest::PumpMessages(1500);
+        return CaptureBytes() - stopped < 8000;
+    }
     // The menu bar's pictures stand at the bottom of the screen.
     static bool MenuBarShown()
     {
@@ -272,9 +288,7 @@ TEST_F(PrefsProgramTest, PersonAndGroupBellsAreWhatTheirCallersRingWith)
     TapCentre(GetDlgItem(person, 112));
     TypeDigits(kPersonCaller);
     // Choosing a tone plays it at once.
-    LONGLONG mark = CaptureBytes();
-    ASSERT_TRUE(Choose(GetDlgItem(person, 110), kPersonBell));
-    EXPECT_TRUE(zentest::WaitUntil([&] { return LongestRun(mark, kPersonValue) >= kHeard; }, 5000));
+    PreviewPlays(GetDlgItem(person, 110), kPersonBell, kPersonValue);
     Shot(L"prefs-userbell-person-editor");
     EXPECT_TRUE(MenuBarShown());
     TapAt(person, 122, 93);  // OK
@@ -293,23 +307,24 @@ TEST_F(PrefsProgramTest, PersonAndGroupBellsAreWhatTheirCallersRingWith)
     HWND groups = GetDlgItem(group, 113);
     ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(groups) != FALSE; }, 2000));
     ASSERT_TRUE(Choose(groups, kFamily));
-    mark = CaptureBytes();
-    ASSERT_TRUE(Choose(GetDlgItem(group, 110), kGroupBell));
-    EXPECT_TRUE(zentest::WaitUntil([&] { return LongestRun(mark, kGroupValue) >= kHeard; }, 5000));
+    PreviewPlays(GetDlgItem(group, 110), kGroupBell, kGroupValue);
     Shot(L"prefs-userbell-group-editor");
     TapAt(group, 122, 74);  // OK
     ASSERT_TRUE(zentest::WaitUntil([&] { return !IsWindowVisible(groups); }, 2000));
     Shot(L"prefs-userbell-group");
 
-    // Leaving the screen stops a preview still playing.
+    // A preview still playing stops when the lists are switched, and when
+    // the screen is left. The tone chosen differs from the one shown, so
+    // the choice is a change and plays.
     ASSERT_TRUE(Choose(GetDlgItem(screen, 103), L"개인별"));
     TapAt(screen, 182, 13);
-    ASSERT_TRUE(Choose(GetDlgItem(person, 110), kPersonBell));
+    PreviewPlays(GetDlgItem(person, 110), kGroupBell, kGroupValue);
+    ASSERT_TRUE(Choose(GetDlgItem(screen, 103), L"그룹별"));
+    EXPECT_TRUE(Quiet()) << "the preview played on after switching lists";
+    TapAt(screen, 182, 13);
+    PreviewPlays(GetDlgItem(group, 110), kPersonBell, kPersonValue);
     Close(screen);
-    zentest::PumpMessages(500);
-    const LONGLONG stopped = CaptureBytes();
-    zentest::PumpMessages(1500);
-    EXPECT_LT(CaptureBytes() - stopped, 8000) << "the preview played on after leaving";
+    EXPECT_TRUE(Quiet()) << "the preview played on after leaving";
 
     ExpectRingsWith(kPersonCaller, L"이순신", kPersonValue, kGroupValue);
     Shot(L"prefs-person-ringing");
