@@ -391,12 +391,12 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         }
         break;
     case WM_PARENTNOTIFY:
-        // A tap on a screen's control, or the input panel coming and going,
-        // may bring this window above its bar.
+        // A tap on a screen's control may bring this window above its bar.
         if (LOWORD(wp) == WM_LBUTTONDOWN)
             PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
         break;
     case WM_SETTINGCHANGE:
+        // So may the input panel coming or going.
         if (wp == SPI_SETSIPINFO)
             PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
         break;
