@@ -15,6 +15,7 @@
 #include "UiInput.h"
 #include "WinTest.h"
 #include "modem/CodePage.h"
+#include "screens/messaging/CCeMSmsSenderWnd.h"
 #include "stores/CCeDataManager.h"
 
 namespace {
@@ -25,6 +26,19 @@ using zen::sim::ToCp949;
 // key of the fourth row.
 const wchar_t* const kRows[] = {L"1234567890", L"ㅂㅈㄷㄱㅅㅛㅕㅑㅐㅔ", L"ㅁㄴㅇㄹㅎㅗㅓㅏㅣ\b",
                                 L"^ㅋㅌㅊㅍㅠㅜㅡ,."};
+
+// One character as the keyboard gives it (a Unicode key press and release).
+void KeyChar(wchar_t c)
+{
+    INPUT in[2] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wScan = c;
+        i.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+}
 
 class SmsProgramTest : public phoneprog::PhoneProgramTest {
 protected:
@@ -223,6 +237,153 @@ TEST_F(SmsProgramTest, ASecondStartWithSmsOpensTheComposerForTheNumber)
     EXPECT_TRUE(WaitTitle(L"새메시지 - 남은 글자 : 80 (0/3)"));
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(composer, 102))) << "the text view, ready for typing";
     Shot(L"sms-program-second-start");
+}
+
+// The composer of the last case, taken on by pen: three recipients and the
+// longest text that can be typed (240 bytes) go out as nine messages,
+// recipient by recipient, part by part.
+TEST_F(SmsProgramTest, ALongTextToThreeRecipientsGoesOutAsNineMessagesInOrder)
+{
+    ASSERT_TRUE(PhoneRunning());
+    HWND messages = Messages();
+    HWND composer = FindChild(messages, L"SMS Sender", nullptr);
+    ASSERT_NE(nullptr, composer);
+    const size_t storedBefore = Stored().size();
+    const size_t linesBefore = SentLines("AT$SMSMO").size();
+
+    TapAt(composer, 40, 12 + CCeMSmsSenderWnd::kViewRecipients * 24);
+    HWND recipient = GetDlgItem(composer, CCeMSmsSenderWnd::kRecipient);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(recipient); }, 3000));
+    for (const wchar_t* number : {L"0107770101", L"0107770102"}) {
+        TapAt(recipient, 20, 8);
+        for (const wchar_t* c = number; *c; ++c)
+            uitest::Key(static_cast<WORD>(*c));
+        zentest::PumpMessages(200);
+        HWND add = GetDlgItem(composer, CCeMSmsSenderWnd::kAdd);
+        RECT rc;
+        GetWindowRect(add, &rc);
+        uitest::Tap({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+        zentest::PumpMessages(300);
+    }
+    HWND list = GetDlgItem(composer, CCeMSmsSenderWnd::kList);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 3; }, 3000));
+
+    TapAt(composer, 40, 12 + CCeMSmsSenderWnd::kViewText * 24);
+    HWND text = GetDlgItem(composer, CCeMSmsSenderWnd::kText);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(text); }, 3000));
+    TapAt(text, 20, 8);
+    std::wstring body;
+    for (int i = 0; i < 120; ++i)
+        body += static_cast<wchar_t>(L'가' + i * 71);
+    for (wchar_t c : body)
+        KeyChar(c);
+    KeyChar(L'다');  // the 241st byte is not taken
+    ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(text) == body; }, 5000)) << TextOf(text).size();
+    Shot(L"sms-program-three-recipients");
+
+    HWND send = GetDlgItem(composer, CCeMSmsSenderWnd::kSend);
+    RECT rc;
+    GetWindowRect(send, &rc);
+    uitest::Tap({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+    ASSERT_TRUE(WaitSent("AT$SMSMO", linesBefore + 9, 20000)) << SentLines("AT$SMSMO").size();
+    const auto parts = CCeMSmsSenderWnd::CutIntoParts(body);
+    ASSERT_EQ(3u, parts.size());
+    const auto lines = SentLines("AT$SMSMO");
+    ASSERT_EQ(linesBefore + 9, lines.size());
+    const char* const to[] = {"0109998888", "0107770101", "0107770102"};
+    for (int r = 0; r < 3; ++r)
+        for (int p = 0; p < 3; ++p)
+            EXPECT_EQ(std::string("AT$SMSMO0=") + to[r] + ",01012345678,4098,\"" + ToCp949(parts[p]) + "\"",
+                      lines[linesBefore + r * 3 + p]);
+    // Nine stored messages, each acknowledged.
+    EXPECT_TRUE(zentest::WaitUntil(
+        [&] {
+            const auto stored = Stored();
+            int sent = 0;
+            for (const SmsItem& i : stored)
+                for (const char* r : to)
+                    sent += i.nState == kSmsSent && strcmp(i.szNumber, r) == 0;
+            return stored.size() == storedBefore + 9 && sent == 9;
+        },
+        10000));
+    Shot(L"sms-program-nine-sent");
+}
+
+// A module that refuses: without resending the text fails once; with
+// resending on it goes out again until the module takes it.
+TEST_F(SmsProgramTest, ARefusedTextFailsOrIsSentAgainWithResending)
+{
+    ASSERT_TRUE(PhoneRunning());
+    HWND messages = Messages();
+    HWND composer = FindChild(messages, L"SMS Sender", nullptr);
+    ASSERT_NE(nullptr, composer);
+    auto tapControl = [&](HWND w) {
+        RECT rc;
+        GetWindowRect(w, &rc);
+        uitest::Tap({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+        zentest::PumpMessages(300);
+    };
+    // A new text for one recipient: back to the list, then its "작성".
+    auto compose = [&](const wchar_t* number, const wchar_t* words) {
+        HWND back = FindChild(messages, L"Button", L"뒤로");
+        ASSERT_NE(nullptr, back);
+        tapControl(back);
+        HWND write = FindChild(messages, L"Button", L"작성");
+        ASSERT_NE(nullptr, write);
+        tapControl(write);
+        TapAt(composer, 40, 12 + CCeMSmsSenderWnd::kViewRecipients * 24);
+        HWND recipient = GetDlgItem(composer, CCeMSmsSenderWnd::kRecipient);
+        ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(recipient); }, 3000));
+        TapAt(recipient, 20, 8);
+        for (const wchar_t* c = number; *c; ++c)
+            uitest::Key(static_cast<WORD>(*c));
+        tapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kAdd));
+        TapAt(composer, 40, 12 + CCeMSmsSenderWnd::kViewText * 24);
+        HWND text = GetDlgItem(composer, CCeMSmsSenderWnd::kText);
+        ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(text); }, 3000));
+        TapAt(text, 20, 8);
+        for (const wchar_t* c = words; *c; ++c)
+            KeyChar(*c);
+        ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(text) == words; }, 3000));
+    };
+    auto stateOfLast = [] {
+        const auto stored = Stored();
+        for (const SmsItem& i : stored)
+            if (!(i.nState & kSmsReceivedBit) && strcmp(i.szNumber, "0107770200") == 0)
+                return static_cast<int>(i.nState);
+        return -1;
+    };
+
+    s_card->Module().SetAckMode(zen::sim::SimModule::AckMode::Nak, 100);
+    compose(L"0107770200", L"거절");
+    size_t before = SentLines("AT$SMSMO").size();
+    tapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
+    ASSERT_TRUE(WaitSent("AT$SMSMO", before + 1));
+    EXPECT_TRUE(zentest::WaitUntil([&] { return stateOfLast() == kSmsSendFailed; }, 5000)) << stateOfLast();
+    zentest::PumpMessages(1000);
+    EXPECT_EQ(before + 1, SentLines("AT$SMSMO").size()) << "not sent again without resending";
+    Shot(L"sms-program-refused");
+
+    // Resending on: refused twice, then taken.
+    compose(L"0107770201", L"again");
+    tapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kResend));
+    ASSERT_EQ(BST_CHECKED, SendMessageW(GetDlgItem(composer, CCeMSmsSenderWnd::kResend), BM_GETCHECK, 0, 0));
+    before = SentLines("AT$SMSMO").size();
+    tapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
+    ASSERT_TRUE(WaitSent("AT$SMSMO", before + 2, 10000));
+    s_card->Module().SetAckMode(zen::sim::SimModule::AckMode::Ack, 100);
+    EXPECT_TRUE(zentest::WaitUntil(
+        [&] {
+            for (const SmsItem& i : Stored())
+                if (!(i.nState & kSmsReceivedBit) && strcmp(i.szNumber, "0107770201") == 0)
+                    return i.nState == kSmsSent;
+            return false;
+        },
+        10000));
+    const auto lines = SentLines("AT$SMSMO");
+    ASSERT_GE(lines.size(), before + 2);
+    for (size_t i = before; i < lines.size(); ++i)
+        EXPECT_EQ("AT$SMSMO0=0107770201,01012345678,4098,\"again\"", lines[i]);
 }
 
 }  // namespace
