@@ -130,6 +130,18 @@ void Key(WORD vk)
     KeyUp(vk);
 }
 
+void TypeChar(wchar_t c)
+{
+    INPUT in[2] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wScan = c;
+        i.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
 void Activate(HWND hwnd)
 {
     SetForegroundWindow(hwnd);

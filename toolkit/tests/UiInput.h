@@ -24,6 +24,9 @@ void QueueTap(POINT screen);
 void KeyDown(WORD vk);
 void KeyUp(WORD vk);
 void Key(WORD vk);
+// A character typed as the input panel delivers a finished syllable (a
+// Unicode key press and release).
+void TypeChar(wchar_t c);
 // Makes `hwnd` the foreground window so keys and pen input reach it.
 void Activate(HWND hwnd);
 

@@ -27,19 +27,6 @@ using zen::sim::ToCp949;
 const wchar_t* const kRows[] = {L"1234567890", L"ㅂㅈㄷㄱㅅㅛㅕㅑㅐㅔ", L"ㅁㄴㅇㄹㅎㅗㅓㅏㅣ\b",
                                 L"^ㅋㅌㅊㅍㅠㅜㅡ,."};
 
-// One character as the keyboard gives it (a Unicode key press and release).
-void KeyChar(wchar_t c)
-{
-    INPUT in[2] = {};
-    for (INPUT& i : in) {
-        i.type = INPUT_KEYBOARD;
-        i.ki.wScan = c;
-        i.ki.dwFlags = KEYEVENTF_UNICODE;
-    }
-    in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
-}
-
 class SmsProgramTest : public phoneprog::PhoneProgramTest {
 protected:
     static void SetUpTestSuite()
@@ -94,6 +81,31 @@ protected:
         zentest::PumpMessages(60);
     }
     // Jamo keys of the Korean layout; '^' shift, ' ' the space bar.
+    static void TapControl(HWND w)
+    {
+        RECT rc;
+        GetWindowRect(w, &rc);
+        uitest::Tap({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+        zentest::PumpMessages(300);
+    }
+    // Brings up one of the composer's views by its tab and returns `control` once shown.
+    static HWND ComposerView(HWND composer, int view, int control)
+    {
+        TapAt(composer, 40, 12 + view * 24);
+        HWND w = GetDlgItem(composer, control);
+        return zentest::WaitUntil([&] { return IsWindowVisible(w); }, 3000) ? w : nullptr;
+    }
+    // Types a number into the recipient edit by keys and taps "추가".
+    static void AddRecipient(HWND composer, const wchar_t* number)
+    {
+        HWND recipient = ComposerView(composer, CCeMSmsSenderWnd::kViewRecipients, CCeMSmsSenderWnd::kRecipient);
+        ASSERT_NE(nullptr, recipient);
+        TapAt(recipient, 20, 8);
+        for (const wchar_t* c = number; *c; ++c)
+            uitest::Key(static_cast<WORD>(*c));
+        zentest::PumpMessages(200);
+        TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kAdd));
+    }
     static void TypeHangul(const std::wstring& keys)
     {
         for (wchar_t k : keys) {
@@ -251,40 +263,24 @@ TEST_F(SmsProgramTest, ALongTextToThreeRecipientsGoesOutAsNineMessagesInOrder)
     const size_t storedBefore = Stored().size();
     const size_t linesBefore = SentLines("AT$SMSMO").size();
 
-    TapAt(composer, 40, 12 + CCeMSmsSenderWnd::kViewRecipients * 24);
-    HWND recipient = GetDlgItem(composer, CCeMSmsSenderWnd::kRecipient);
-    ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(recipient); }, 3000));
-    for (const wchar_t* number : {L"0107770101", L"0107770102"}) {
-        TapAt(recipient, 20, 8);
-        for (const wchar_t* c = number; *c; ++c)
-            uitest::Key(static_cast<WORD>(*c));
-        zentest::PumpMessages(200);
-        HWND add = GetDlgItem(composer, CCeMSmsSenderWnd::kAdd);
-        RECT rc;
-        GetWindowRect(add, &rc);
-        uitest::Tap({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
-        zentest::PumpMessages(300);
-    }
+    for (const wchar_t* number : {L"0107770101", L"0107770102"})
+        AddRecipient(composer, number);
     HWND list = GetDlgItem(composer, CCeMSmsSenderWnd::kList);
     ASSERT_TRUE(zentest::WaitUntil([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 3; }, 3000));
 
-    TapAt(composer, 40, 12 + CCeMSmsSenderWnd::kViewText * 24);
-    HWND text = GetDlgItem(composer, CCeMSmsSenderWnd::kText);
-    ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(text); }, 3000));
+    HWND text = ComposerView(composer, CCeMSmsSenderWnd::kViewText, CCeMSmsSenderWnd::kText);
+    ASSERT_NE(nullptr, text);
     TapAt(text, 20, 8);
     std::wstring body;
     for (int i = 0; i < 120; ++i)
         body += static_cast<wchar_t>(L'가' + i * 71);
     for (wchar_t c : body)
-        KeyChar(c);
-    KeyChar(L'다');  // the 241st byte is not taken
+        uitest::TypeChar(c);
+    uitest::TypeChar(L'다');  // the 241st byte is not taken
     ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(text) == body; }, 5000)) << TextOf(text).size();
     Shot(L"sms-program-three-recipients");
 
-    HWND send = GetDlgItem(composer, CCeMSmsSenderWnd::kSend);
-    RECT rc;
-    GetWindowRect(send, &rc);
-    uitest::Tap({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
     ASSERT_TRUE(WaitSent("AT$SMSMO", linesBefore + 9, 20000)) << SentLines("AT$SMSMO").size();
     const auto parts = CCeMSmsSenderWnd::CutIntoParts(body);
     ASSERT_EQ(3u, parts.size());
@@ -317,33 +313,20 @@ TEST_F(SmsProgramTest, ARefusedTextFailsOrIsSentAgainWithResending)
     HWND messages = Messages();
     HWND composer = FindChild(messages, L"SMS Sender", nullptr);
     ASSERT_NE(nullptr, composer);
-    auto tapControl = [&](HWND w) {
-        RECT rc;
-        GetWindowRect(w, &rc);
-        uitest::Tap({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
-        zentest::PumpMessages(300);
-    };
     // A new text for one recipient: back to the list, then its "작성".
     auto compose = [&](const wchar_t* number, const wchar_t* words) {
         HWND back = FindChild(messages, L"Button", L"뒤로");
         ASSERT_NE(nullptr, back);
-        tapControl(back);
+        TapControl(back);
         HWND write = FindChild(messages, L"Button", L"작성");
         ASSERT_NE(nullptr, write);
-        tapControl(write);
-        TapAt(composer, 40, 12 + CCeMSmsSenderWnd::kViewRecipients * 24);
-        HWND recipient = GetDlgItem(composer, CCeMSmsSenderWnd::kRecipient);
-        ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(recipient); }, 3000));
-        TapAt(recipient, 20, 8);
-        for (const wchar_t* c = number; *c; ++c)
-            uitest::Key(static_cast<WORD>(*c));
-        tapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kAdd));
-        TapAt(composer, 40, 12 + CCeMSmsSenderWnd::kViewText * 24);
-        HWND text = GetDlgItem(composer, CCeMSmsSenderWnd::kText);
-        ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(text); }, 3000));
+        TapControl(write);
+        AddRecipient(composer, number);
+        HWND text = ComposerView(composer, CCeMSmsSenderWnd::kViewText, CCeMSmsSenderWnd::kText);
+        ASSERT_NE(nullptr, text);
         TapAt(text, 20, 8);
         for (const wchar_t* c = words; *c; ++c)
-            KeyChar(*c);
+            uitest::TypeChar(*c);
         ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(text) == words; }, 3000));
     };
     auto stateOfLast = [] {
@@ -357,7 +340,7 @@ TEST_F(SmsProgramTest, ARefusedTextFailsOrIsSentAgainWithResending)
     s_card->Module().SetAckMode(zen::sim::SimModule::AckMode::Nak, 100);
     compose(L"0107770200", L"거절");
     size_t before = SentLines("AT$SMSMO").size();
-    tapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
     ASSERT_TRUE(WaitSent("AT$SMSMO", before + 1));
     EXPECT_TRUE(zentest::WaitUntil([&] { return stateOfLast() == kSmsSendFailed; }, 5000)) << stateOfLast();
     zentest::PumpMessages(1000);
@@ -366,10 +349,10 @@ TEST_F(SmsProgramTest, ARefusedTextFailsOrIsSentAgainWithResending)
 
     // Resending on: refused twice, then taken.
     compose(L"0107770201", L"again");
-    tapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kResend));
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kResend));
     ASSERT_EQ(BST_CHECKED, SendMessageW(GetDlgItem(composer, CCeMSmsSenderWnd::kResend), BM_GETCHECK, 0, 0));
     before = SentLines("AT$SMSMO").size();
-    tapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
     ASSERT_TRUE(WaitSent("AT$SMSMO", before + 2, 10000));
     s_card->Module().SetAckMode(zen::sim::SimModule::AckMode::Ack, 100);
     EXPECT_TRUE(zentest::WaitUntil(

@@ -83,19 +83,6 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     }
 }
 
-// Types a character as the input panel delivers a finished syllable.
-void TypeChar(wchar_t c)
-{
-    INPUT in[2] = {};
-    for (INPUT& i : in) {
-        i.type = INPUT_KEYBOARD;
-        i.ki.wScan = c;
-        i.ki.dwFlags = KEYEVENTF_UNICODE;
-    }
-    in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
-}
-
 ModemSmsRecord Record(const char* number, const char* body, int teleservice = 4098,
                       const char* time = "20261207093005")
 {
@@ -469,7 +456,7 @@ TEST_F(SmsWindowTest, ReplyGoesOutThroughTheComposer)
     SetFocus(composer.Control(CCeMSmsSenderWnd::kText));
     const std::wstring typed = L"네, 알겠습니다!";
     for (wchar_t c : typed)
-        TypeChar(c);
+        uitest::TypeChar(c);
     ASSERT_TRUE(zentest::WaitUntil([&] { return composer.Bytes() == CCeMSmsSenderWnd::TextBytes(typed); }, 3000));
     EXPECT_EQ(L"새메시지 - 남은 글자 : 65 (1/3)", sms.TitleText());
     Shot(L"sms_composer");
