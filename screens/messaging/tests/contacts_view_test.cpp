@@ -526,4 +526,126 @@ TEST_F(ContactsViewTest, PrivacyAndAMissingContactsApplication)
     EXPECT_EQ(2, starts);
 }
 
+bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
+{
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f)
+        return false;
+    const bool ok = bytes.empty() || fwrite(bytes.data(), bytes.size(), 1, f) == 1;
+    return fclose(f) == 0 && ok;
+}
+
+// The picture picker by pen: the folder's bitmaps only, a preview of the
+// one tapped, the chosen one stored and shown; a picture over 10000 pixels
+// and a file that is no bitmap are refused with a message, and the
+// contact's picture stays.
+TEST_F(ContactsViewTest, PicturePickerStoresTheChosenBitmapAndRefusesBadOnes)
+{
+    const std::wstring pics = store.Folder() + L"\\Pic";
+    ASSERT_TRUE(CreateDirectoryW(pics.c_str(), nullptr));
+    const std::vector<BYTE> small = contacttest::BitmapBytes(40, 30, 0x00FF00);
+    ASSERT_TRUE(WriteFileBytes(pics + L"\\small.bmp", small));
+    ASSERT_TRUE(WriteFileBytes(pics + L"\\big.bmp", contacttest::BitmapBytes(101, 100)));  // 10100 pixels
+    ASSERT_TRUE(WriteFileBytes(pics + L"\\broken.bmp", std::vector<BYTE>(200, 'x')));
+    ASSERT_TRUE(WriteFileBytes(pics + L"\\notes.txt", std::vector<BYTE>(10, 'x')));
+    ASSERT_TRUE(CreateDirectoryW((pics + L"\\folder.bmp").c_str(), nullptr));
+    contacttest::AddPerson(Person(L"가영", L"010-1111-0001"));
+    Show();
+    List().SetPictureFolder(pics);
+    CCeMSelPicWnd& picker = List().PicturePicker();
+    auto storedPictureBytes = [] {
+        CCeCategoriesDB cats;
+        CCeContactsDB fresh{&cats};
+        if (fresh.OpenDefault(static_cast<HWND>(nullptr)) != 1 || fresh.LoadAll() != 1)
+            return static_cast<DWORD>(-1);
+        return fresh.At(0)->cbPicture;
+    };
+    auto tapFile = [&](int index) {
+        RECT item;
+        SendMessageW(picker.FileList(), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+        uitest::Tap(uitest::ScreenPoint(picker.FileList(), 20, (item.top + item.bottom) / 2));
+        zentest::PumpMessages(50);
+    };
+    // Notes the caption and text of the next message box and taps its OK.
+    std::wstring caption;
+    auto answerBox = [&] {
+        caption.clear();
+        uitest::WhileModal(100, [&] {
+            HWND box = uitest::FindOwnVisible(L"#32770");
+            if (!box)
+                return true;
+            wchar_t t[64] = {};
+            GetWindowTextW(box, t, 64);
+            caption = t;
+            uitest::QueueTap(Centre(GetDlgItem(box, IDOK)));
+            return false;
+        });
+    };
+
+    // No answer counts without the picker up.
+    List().OnCommand(0, CCeMContactListWnd::kPictureChosen, nullptr);
+    uitest::Tap(RowPoint(0));
+    MenuOnRow(0, 2);  // 상세 보기
+    ASSERT_EQ(1, List().IsDetail());
+    EXPECT_EQ(nullptr, List().Picture());
+
+    // A tap on the empty picture box opens the picker.
+    uitest::Tap(uitest::ScreenPoint(List().GetHwnd(), 28, 28));
+    zentest::PumpMessages(50);
+    ASSERT_TRUE(picker.IsOpen());
+    EXPECT_TRUE(IsWindowVisible(picker.GetHwnd()));
+    EXPECT_EQ((std::vector<std::wstring>{L"big.bmp", L"broken.bmp", L"small.bmp"}), picker.Files());
+    EXPECT_FALSE(IsWindowEnabled(picker.Button(CCeMSelPicWnd::kOk)));  // nothing chosen yet
+    tapFile(2);
+    EXPECT_NE(nullptr, picker.Preview());
+    EXPECT_TRUE(IsWindowEnabled(picker.Button(CCeMSelPicWnd::kOk)));
+    const auto shot = zentest::CaptureWindow(view.GetHwnd());
+    zentest::SaveScreenshot(shot, L"contacts_picture_picker");
+    EXPECT_GT(zentest::CountPixels(shot, {150, 48, 240, 110}, zentest::Rgb(0, 255, 0), 30), 300);
+    uitest::Tap(Centre(picker.Button(CCeMSelPicWnd::kOk)));
+    zentest::PumpMessages(100);
+    EXPECT_FALSE(picker.IsOpen());
+    EXPECT_EQ(static_cast<DWORD>(small.size()), storedPictureBytes());
+    // The detail view shows it at once.
+    ASSERT_EQ(1, List().IsDetail());
+    EXPECT_NE(nullptr, List().Picture());
+    EXPECT_GT(zentest::CountPixels(zentest::CaptureWindow(view.GetHwnd()), {0, 48, 60, 110},
+                                   zentest::Rgb(0, 255, 0), 30),
+              300);
+
+    // Too large, then not a bitmap: each refused with its message; the
+    // stored picture stays. The second time the picker opens from the hold
+    // menu of the list.
+    uitest::Tap(uitest::ScreenPoint(List().GetHwnd(), 28, 28));
+    zentest::PumpMessages(50);
+    ASSERT_TRUE(picker.IsOpen());
+    tapFile(0);
+    answerBox();
+    uitest::Tap(Centre(picker.Button(CCeMSelPicWnd::kOk)));
+    zentest::PumpMessages(100);
+    uitest::StopModalSteps();
+    EXPECT_EQ(0u, caption.find(L"알림")) << caption.c_str();
+    EXPECT_EQ(static_cast<DWORD>(small.size()), storedPictureBytes());
+    TapButton(CCeMWndContacts::kBack);  // out of the detail view
+    ASSERT_EQ(0, List().IsDetail());
+    MenuOnRow(0, 7);  // 사진 지정
+    ASSERT_TRUE(picker.IsOpen());
+    tapFile(1);
+    answerBox();
+    uitest::Tap(Centre(picker.Button(CCeMSelPicWnd::kOk)));
+    zentest::PumpMessages(100);
+    uitest::StopModalSteps();
+    EXPECT_EQ(0u, caption.find(L"오류")) << caption.c_str();
+    EXPECT_EQ(static_cast<DWORD>(small.size()), storedPictureBytes());
+
+    // Cancel leaves everything as it was.
+    MenuOnRow(0, 7);
+    ASSERT_TRUE(picker.IsOpen());
+    tapFile(0);
+    uitest::Tap(Centre(picker.Button(CCeMSelPicWnd::kCancel)));
+    zentest::PumpMessages(50);
+    EXPECT_FALSE(picker.IsOpen());
+    EXPECT_EQ(static_cast<DWORD>(small.size()), storedPictureBytes());
+}
+
 }  // namespace
