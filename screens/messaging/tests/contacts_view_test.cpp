@@ -118,6 +118,21 @@ protected:
         for (const wchar_t* k = keys; *k; ++k)
             uitest::Key(static_cast<WORD>(*k));
     }
+    // Notes the caption of the next message box and taps its OK.
+    static void AnswerNextBox(std::wstring* caption)
+    {
+        caption->clear();
+        uitest::WhileModal(100, [caption] {
+            HWND box = uitest::FindOwnVisible(L"#32770");
+            if (!box)
+                return true;
+            wchar_t t[64] = {};
+            GetWindowTextW(box, t, 64);
+            *caption = t;
+            uitest::QueueTap(Centre(GetDlgItem(box, IDOK)));
+            return false;
+        });
+    }
     void ChooseCategory(int entry)
     {
         SendMessageW(view.CategoryCombo(), CB_SETCURSEL, entry, 0);
@@ -505,16 +520,7 @@ TEST_F(ContactsViewTest, PrivacyAndAMissingContactsApplication)
         return false;
     });
     std::wstring caption;
-    uitest::WhileModal(100, [&] {
-        HWND box = uitest::FindOwnVisible(L"#32770");
-        if (!box)
-            return true;
-        wchar_t t[64] = {};
-        GetWindowTextW(box, t, 64);
-        caption = t;
-        uitest::QueueTap(Centre(GetDlgItem(box, IDOK)));
-        return false;
-    });
+    AnswerNextBox(&caption);
     TapButton(CCeMWndContacts::kOpenContacts);
     EXPECT_EQ(1, starts);
     EXPECT_EQ(0u, caption.find(L"오류"));
@@ -566,21 +572,7 @@ TEST_F(ContactsViewTest, PicturePickerStoresTheChosenBitmapAndRefusesBadOnes)
         uitest::Tap(uitest::ScreenPoint(picker.FileList(), 20, (item.top + item.bottom) / 2));
         zentest::PumpMessages(50);
     };
-    // Notes the caption and text of the next message box and taps its OK.
     std::wstring caption;
-    auto answerBox = [&] {
-        caption.clear();
-        uitest::WhileModal(100, [&] {
-            HWND box = uitest::FindOwnVisible(L"#32770");
-            if (!box)
-                return true;
-            wchar_t t[64] = {};
-            GetWindowTextW(box, t, 64);
-            caption = t;
-            uitest::QueueTap(Centre(GetDlgItem(box, IDOK)));
-            return false;
-        });
-    };
 
     // No answer counts without the picker up.
     List().OnCommand(0, CCeMContactListWnd::kPictureChosen, nullptr);
@@ -620,7 +612,7 @@ TEST_F(ContactsViewTest, PicturePickerStoresTheChosenBitmapAndRefusesBadOnes)
     zentest::PumpMessages(50);
     ASSERT_TRUE(picker.IsOpen());
     tapFile(0);
-    answerBox();
+    AnswerNextBox(&caption);
     uitest::Tap(Centre(picker.Button(CCeMSelPicWnd::kOk)));
     zentest::PumpMessages(100);
     uitest::StopModalSteps();
@@ -631,7 +623,7 @@ TEST_F(ContactsViewTest, PicturePickerStoresTheChosenBitmapAndRefusesBadOnes)
     MenuOnRow(0, 7);  // 사진 지정
     ASSERT_TRUE(picker.IsOpen());
     tapFile(1);
-    answerBox();
+    AnswerNextBox(&caption);
     uitest::Tap(Centre(picker.Button(CCeMSelPicWnd::kOk)));
     zentest::PumpMessages(100);
     uitest::StopModalSteps();
