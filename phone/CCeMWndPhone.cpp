@@ -165,8 +165,14 @@ int CCeMWndPhone::SwitchView(int view)
     }
     if (plan.hideCurrent) {
         CCeMWnd* shown = StandingScreen(m_nView);
-        if (shown && shown->GetHwnd())
+        if (shown && shown->GetHwnd()) {
+            // Keys must not go on into a hidden view (its search edit).
+            HWND focus = GetFocus();
+            const bool hadFocus = focus && (focus == shown->GetHwnd() || IsChild(shown->GetHwnd(), focus));
             ShowWindow(shown->GetHwnd(), SW_HIDE);
+            if (hadFocus)
+                SetFocus(m_hWnd);
+        }
     }
     if (plan.destroyCurrent && m_pScreen) {
         m_pScreen->Destroy();
@@ -566,8 +572,28 @@ void CCeMWndPhone::IdleKey(int key, int kind)
 
 // --- tick, clock, title band --------------------------------------------------
 
+void CCeMWndPhone::KeepMenuBarAbove()
+{
+    // A combo box's drop-down list may take this window above its own menu
+    // bar without telling it (no position change arrives): the bar would
+    // stay hidden under it. It goes back just above this window, never
+    // over another program in front.
+    HWND bar = m_MenuBar.Hwnd();
+    if (!bar || !m_hWnd || !IsWindowVisible(bar))
+        return;
+    for (HWND w = GetWindow(bar, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        if (w != m_hWnd)
+            continue;
+        HWND above = GetWindow(m_hWnd, GW_HWNDPREV);
+        SetWindowPos(bar, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        return;
+    }
+}
+
 void CCeMWndPhone::OnTick()
 {
+    KeepMenuBarAbove();
     CCeMModem& link = m_data.m_Modem;
     if (link.LinkState == LINK_READY || link.LinkState == LINK_LOCKED) {
         m_nTick = m_nTick + 1 >= 65535 ? 1 : m_nTick + 1;

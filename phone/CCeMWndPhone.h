@@ -113,6 +113,7 @@ public:
     int OnLButtonDown(WPARAM keys, int x, int y) override;
 
     // The one-second tick: link pump and polling, display, clock.
+    void KeepMenuBarAbove();
     void OnTick();
     int TickCount() const { return m_nTick; }
     bool IsTaskbarHidden() const { return m_bTaskbarHidden != 0; }

@@ -403,21 +403,7 @@ TEST_F(ContactsViewTest, NoNumbersManyNumbersAndAVeryLongName)
     contacttest::AddPerson(Person(longName.c_str(), L"010-1234-5678"));
     contacttest::AddPerson(Person(L"번호없음"));
     // Forty phone-like properties: the phone reads the three it knows.
-    {
-        HANDLE h = cedbtest::Open(kContactsDbName);
-        std::vector<std::wstring> texts;
-        std::vector<CEPROPVAL> v;
-        v.push_back(cedbtest::Str(HIWORD(kPropDisplayName), L"사십"));
-        for (int i = 0; i < 40; ++i)
-            texts.push_back(L"010-4000-" + std::to_wstring(1000 + i));
-        v.push_back(cedbtest::Str(HIWORD(kPropMobile), texts[0].c_str()));
-        v.push_back(cedbtest::Str(HIWORD(kPropHome), texts[1].c_str()));
-        v.push_back(cedbtest::Str(HIWORD(kPropOffice), texts[2].c_str()));
-        for (int i = 3; i < 40; ++i)
-            v.push_back(cedbtest::Str(static_cast<WORD>(0x3A20 + i), texts[i].c_str()));
-        ASSERT_NE(0u, CeWriteRecordProps(h, 0, static_cast<WORD>(v.size()), v.data()));
-        CloseHandle(h);
-    }
+    ASSERT_NE(0u, contacttest::AddPersonWithNumbers(L"사십", 40));
     Show();
     ASSERT_EQ(3, List().ItemCount());
     zentest::SaveScreenshot(zentest::CaptureWindow(view.GetHwnd()), L"contacts_bad_input");
