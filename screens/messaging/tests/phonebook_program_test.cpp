@@ -66,6 +66,25 @@ protected:
     static HWND Phonebook() { return FindChild(s_phone, L"CCeMWndContacts", nullptr, 3000); }
     static HWND Control(int id) { return GetDlgItem(Phonebook(), id); }
 
+    // Whether the phone's menu bar stands above the phone's window.
+    static bool BarAbovePhone()
+    {
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            if (w == s_phone)
+                return false;
+            wchar_t cls[32] = L"";
+            if (GetClassNameW(w, cls, 32) && wcscmp(cls, L"menu_worker") == 0 && GetWindow(w, GW_OWNER) == s_phone)
+                return true;
+        }
+        return false;
+    }
+    static HWND PhoneFocus()
+    {
+        GUITHREADINFO gi = {};
+        gi.cbSize = sizeof gi;
+        GetGUIThreadInfo(GetWindowThreadProcessId(s_phone, nullptr), &gi);
+        return gi.hwndFocus;
+    }
     // Opens the phonebook from the menu bar when it is not in front.
     static HWND OpenPhonebook()
     {
@@ -197,6 +216,9 @@ TEST_F(PhonebookProgramTest, ANumberFragmentWithinACategoryListsEachContactOnce)
     ASSERT_NE(nullptr, OpenPhonebook());
     ASSERT_TRUE(ChooseByPen(kCategoryId, 1));  // 친구
     EXPECT_EQ(3, ListedRows());
+    // The drop-down list took the phone's window over its menu bar; the
+    // bar comes back on top by itself.
+    EXPECT_TRUE(zentest::WaitUntil([] { return BarAbovePhone(); }, 2500));
     ASSERT_TRUE(ChooseByPen(kKindId, 1));  // 번호
     Search(L"555");
     EXPECT_EQ(L"555", TextOf(Control(kEditId)));
@@ -207,12 +229,16 @@ TEST_F(PhonebookProgramTest, ANumberFragmentWithinACategoryListsEachContactOnce)
 
 TEST_F(PhonebookProgramTest, TheHoldMenuCallPutsTheExactDialLineOnTheWire)
 {
-    ASSERT_NE(nullptr, OpenPhonebook());
+    HWND view = OpenPhonebook();
+    ASSERT_NE(nullptr, view);
     const size_t dialled = SentLines("AT$ORI").size();
     ASSERT_TRUE(CallFromRow(1));  // 둘다
     ASSERT_TRUE(WaitSent("AT$ORI", dialled + 1));
     EXPECT_EQ("AT$ORI0105550004", SentLines("AT$ORI").back());
     EXPECT_TRUE(WaitDisplay(L"전화를 걸고 있습니다")) << Display().c_str();
+    // The hidden phonebook keeps no focus: keys go to the phone.
+    const HWND focus = PhoneFocus();
+    EXPECT_FALSE(focus == view || IsChild(view, focus));
     HangUp();
     // The phonebook comes back as it was left.
     ASSERT_NE(nullptr, OpenPhonebook());
