@@ -6,8 +6,10 @@
 #include <iterator>
 
 #include <aygshell.h>
+#include <sipapi.h>
 
 #include "modem/ModemMessages.h"
+#include "phone/AddContactRequest.h"
 #include "phone/CommandLine.h"
 #include "phone/Companions.h"
 #include "phone/DialPadSkin.h"
@@ -132,6 +134,12 @@ void CCeMWndPhone::SetScreenMaker(int screen, ScreenMaker maker)
     m_Makers[screen] = std::move(maker);
 }
 
+HWND CCeMWndPhone::MessageWindow() const
+{
+    const CCeMWnd* messages = StandingScreen(VIEW_MESSAGES);
+    return messages ? messages->GetHwnd() : nullptr;
+}
+
 CCeMWnd* CCeMWndPhone::StandingScreen(int view) const
 {
     if (view == VIEW_DIALPAD)
@@ -181,8 +189,11 @@ int CCeMWndPhone::SwitchView(int view)
     m_nView = view;
     if (plan.showNext) {
         CCeMWnd* standing = StandingScreen(view);
+        // Shown without activating: an activating show raises this window
+        // above its own menu bar.
         if (standing && standing->GetHwnd())
-            ShowWindow(standing->GetHwnd(), SW_SHOW);
+            SetWindowPos(standing->GetHwnd(), HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
     if (plan.createNext) {
         auto maker = m_Makers.find(next->screen);
@@ -192,6 +203,9 @@ int CCeMWndPhone::SwitchView(int view)
             m_pScreen.reset(maker->second.make(m_hWnd, PhoneGeometry::Views(rc.right, rc.bottom), plan.page));
         }
     }
+    // A tap on the bar that opened the view can leave this window above it.
+    if (m_hWnd)
+        PostMessageW(m_hWnd, kRaiseMenuBar, 0, 0);
     return 1;
 }
 
@@ -301,7 +315,7 @@ void CCeMWndPhone::OnModemWake(int watching)
     if (m_bEnding || link.IsOpen() || link.OpenUnderWay())
         return;
     m_Lcd.ShowMessage(L"*** 모뎀 재연결 ***", CCeMWndLcd::kModeBlinking, kUntilReplaced);
-    m_Calls.ResetCall(m_hWnd);
+    m_Calls.ResetCall(m_hWnd, MessageWindow());
 }
 
 void CCeMWndPhone::RefreshCompanions()
@@ -363,6 +377,8 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_OPEN_COMPOSER:
         OpenComposer(wp, lp);
         return 0;
+    case WM_ADD_CONTACT:
+        return OfferNewContact(hwnd, wp);
     case WM_COPYDATA: {
         wchar_t text[PhoneCommandLine::kChars];
         CopyDataText(reinterpret_cast<const COPYDATASTRUCT*>(lp), text, PhoneCommandLine::kChars);
@@ -375,7 +391,19 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_MODEM_WAKE:
         OnModemWake(static_cast<int>(wp));
         return 0;
+    case WM_PARENTNOTIFY:
+        // A tap inside a screen can end with this window above its bar
+        // (the platform restacks it without telling); put the bar back once
+        // the tap has been handled.
+        if (LOWORD(wp) == WM_LBUTTONDOWN)
+            SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
+        break;
     case WM_TIMER:
+        if (wp == kRaiseBarTimer) {
+            KillTimer(hwnd, kRaiseBarTimer);
+            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+            return 0;
+        }
         if (wp == kTickTimer)
             OnTick();
         return 0;
@@ -389,9 +417,19 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
         }
         break;
+    case WM_SETTINGCHANGE:
+        // So may the input panel coming or going.
+        if (wp == SPI_SETSIPINFO)
+            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+        break;
     case kRaiseMenuBar:
-        if (m_MenuBar.Hwnd())
-            SetWindowPos(m_MenuBar.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (m_MenuBar.Hwnd()) {
+            // Through the top-most band and back: the display then restacks
+            // the bar even where it already counts as on top.
+            const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+            SetWindowPos(m_MenuBar.Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
+            SetWindowPos(m_MenuBar.Hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+        }
         return 0;
     case WM_WINDOWPOSCHANGED:
         // The menu bar is this window's own pop-up and belongs above it;
@@ -572,28 +610,8 @@ void CCeMWndPhone::IdleKey(int key, int kind)
 
 // --- tick, clock, title band --------------------------------------------------
 
-void CCeMWndPhone::KeepMenuBarAbove()
-{
-    // A combo box's drop-down list may take this window above its own menu
-    // bar without telling it (no position change arrives): the bar would
-    // stay hidden under it. It goes back just above this window, never
-    // over another program in front.
-    HWND bar = m_MenuBar.Hwnd();
-    if (!bar || !m_hWnd || !IsWindowVisible(bar))
-        return;
-    for (HWND w = GetWindow(bar, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
-        if (w != m_hWnd)
-            continue;
-        HWND above = GetWindow(m_hWnd, GW_HWNDPREV);
-        SetWindowPos(bar, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        return;
-    }
-}
-
 void CCeMWndPhone::OnTick()
 {
-    KeepMenuBarAbove();
     CCeMModem& link = m_data.m_Modem;
     if (link.LinkState == LINK_READY || link.LinkState == LINK_LOCKED) {
         m_nTick = m_nTick + 1 >= 65535 ? 1 : m_nTick + 1;

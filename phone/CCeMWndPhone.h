@@ -33,11 +33,15 @@ public:
     // with wParam 0 and the recipient's UTF-16 text, or 0, in lParam).
     static constexpr UINT WM_OPEN_COMPOSER = 4126;
     static constexpr UINT WM_SHOW_MESSAGES = 4127;
+    // Offers a number (UTF-16 text in wParam) for the contacts.
+    static constexpr UINT WM_ADD_CONTACT = 4128;
     // Posted by the modem port driver: 0 the module went away, 1 back.
     static constexpr UINT WM_MODEM_WAKE = WM_USER + 1000;
     static constexpr UINT kRaiseMenuBar = WM_APP + 1;  // posted to itself
     static constexpr int kCloseRequest = 1000;      // a screen asks to be closed
     static constexpr UINT kTickTimer = 1000;
+    static constexpr UINT kRaiseBarTimer = 1001;
+    static constexpr UINT kRaiseBarDelayMs = 150;
     static constexpr UINT kMenuBarId = 101;
     static constexpr int kMenuBarImages = 202;
     static constexpr int kMenuBarImageCount = 11;
@@ -59,6 +63,9 @@ public:
     // The screens of views 2-4 live for the window's life; their issues plug
     // them in (created hidden at the view rectangle).
     void SetStandingScreen(int view, CCeMWnd* screen);
+    // The window the link tells of received texts and send verdicts: the
+    // message screen of view 4, or null while there is none.
+    HWND MessageWindow() const;
     // Screens of views 11-28, by their screen's first view.
     void SetScreenMaker(int screen, ScreenMaker maker);
 
@@ -113,7 +120,6 @@ public:
     int OnLButtonDown(WPARAM keys, int x, int y) override;
 
     // The one-second tick: link pump and polling, display, clock.
-    void KeepMenuBarAbove();
     void OnTick();
     int TickCount() const { return m_nTick; }
     bool IsTaskbarHidden() const { return m_bTaskbarHidden != 0; }
