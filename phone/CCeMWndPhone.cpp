@@ -173,8 +173,14 @@ int CCeMWndPhone::SwitchView(int view)
     }
     if (plan.hideCurrent) {
         CCeMWnd* shown = StandingScreen(m_nView);
-        if (shown && shown->GetHwnd())
+        if (shown && shown->GetHwnd()) {
+            // Keys must not go on into a hidden view (its search edit).
+            HWND focus = GetFocus();
+            const bool hadFocus = focus && (focus == shown->GetHwnd() || IsChild(shown->GetHwnd(), focus));
             ShowWindow(shown->GetHwnd(), SW_HIDE);
+            if (hadFocus)
+                SetFocus(m_hWnd);
+        }
     }
     if (plan.destroyCurrent && m_pScreen) {
         m_pScreen->Destroy();

@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "CeDbTestUtil.h"
@@ -639,34 +637,14 @@ struct MenuItem {
 std::vector<MenuItem> HoldForMenu(HWND lcdWnd, int x, int y, int downs)
 {
     std::vector<MenuItem> items;
-    std::atomic<bool> done{false};
-    const POINT p = uitest::ScreenPoint(lcdWnd, x, y);
-    std::thread watcher([&] {
-        HWND popup = nullptr;
-        for (int i = 0; i < 300 && !popup; ++i) {
-            popup = uitest::FindOwnVisible(L"#32768");
-            if (!popup)
-                Sleep(10);
+    uitest::HoldForMenu(uitest::ScreenPoint(lcdWnd, x, y), downs, [&](HMENU menu) {
+        for (int pos = 0; pos < GetMenuItemCount(menu); ++pos) {
+            wchar_t text[64] = L"";
+            GetMenuStringW(menu, pos, text, 64, MF_BYPOSITION);
+            items.push_back(
+                {GetMenuItemID(menu, pos), text, (GetMenuState(menu, pos, MF_BYPOSITION) & MF_CHECKED) != 0});
         }
-        if (popup) {
-            HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
-            for (int pos = 0; pos < GetMenuItemCount(menu); ++pos) {
-                wchar_t text[64] = L"";
-                GetMenuStringW(menu, pos, text, 64, MF_BYPOSITION);
-                items.push_back({GetMenuItemID(menu, pos), text,
-                                 (GetMenuState(menu, pos, MF_BYPOSITION) & MF_CHECKED) != 0});
-            }
-        }
-        uitest::PenUp(p);
-        for (int i = 0; i < downs; ++i)
-            uitest::Key(VK_DOWN);
-        uitest::Key(downs ? VK_RETURN : VK_ESCAPE);
-        done = true;
     });
-    uitest::PenMove(p);
-    uitest::PenDown(p);  // returns once the menu has been closed
-    zentest::WaitUntil([&] { return done.load(); }, 5000);
-    watcher.join();
     zentest::PumpMessages(100);
     return items;
 }

@@ -1,15 +1,16 @@
 #include "screens/messaging/CCeMContactListWnd.h"
 
 #include "screens/messaging/ContactFilter.h"
+#include "screens/messaging/PictureBox.h"
 #include "stores/CCeDataManager.h"
 #include "stores/ContactProps.h"
+#include "toolkit/CCeMMsgBox.h"
 
 namespace {
 
 const wchar_t* const kKindLabels[3] = {L"Mobile", L"Home", L"Office"};
 // Small marks for the kind of a row's number.
 const wchar_t* const kKindMarks[3] = {L"M", L"H", L"O"};
-constexpr int kPictureSide = 48;  // the detail view's picture box
 // Six lines under the picture fit the view's 142-pixel list.
 constexpr int kLineHeight = 14;
 
@@ -70,6 +71,8 @@ int CCeMContactListWnd::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
     m_menu.Append(0, nullptr, MF_SEPARATOR);
     m_menu.Append(kShowNumbers, L"번호 보기", MF_STRING);
     m_menu.Append(kNamesOnly, L"이름만 보기", MF_STRING);
+    m_menu.Append(0, nullptr, MF_SEPARATOR);
+    m_menu.Append(kChoosePicture, L"사진 지정", MF_STRING);
 
     // The detail view's numbers: a tap makes one the preferred number.
     m_numbers.Create(WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, {kPictureSide + 8, 4, m_nWidth - kPictureSide - 12, kPictureSide},
@@ -86,6 +89,8 @@ int CCeMContactListWnd::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
 
 int CCeMContactListWnd::OnDestroy(HWND hwnd)
 {
+    m_bPicking = false;
+    m_picker.Close();
     CloseDetail();
     m_menu.DestroyMenu();
     return CCeMItemList::OnDestroy(hwnd);
@@ -126,6 +131,11 @@ void CCeMContactListWnd::AfterReload(CEOID keep, int detail)
             OpenDetail();
         break;
     }
+    // A picture chosen now would go to no contact, or the wrong one.
+    if (!m_contacts.Current() && m_picker.IsOpen()) {
+        m_bPicking = false;
+        m_picker.Close();
+    }
     if (m_hWnd)
         InvalidateRect(m_hWnd, nullptr, TRUE);
 }
@@ -158,8 +168,16 @@ void CCeMContactListWnd::OnItemDblClick(int row)
 
 int CCeMContactListWnd::OnLButtonDown(WPARAM keys, int x, int y)
 {
-    // The detail view and the privacy notice cover the rows.
-    if (m_bDetail || Private())
+    // The detail view and the privacy notice cover the rows; the detail
+    // view's picture box opens the picture picker.
+    if (m_bDetail) {
+        const RECT box = PictureRect();
+        const POINT at = {x, y};
+        if (PtInRect(&box, at))
+            OpenPicturePicker();
+        return 0;
+    }
+    if (Private())
         return 0;
     return CCeMItemList::OnLButtonDown(keys, x, y);
 }
@@ -174,6 +192,7 @@ int CCeMContactListWnd::OnTapAndHold(int x, int y)
     m_menu.Enable(kCall, MF_BYCOMMAND | (preferred ? MF_ENABLED : MF_GRAYED));
     m_menu.Enable(kMessage, MF_BYCOMMAND | (mobile ? MF_ENABLED : MF_GRAYED));
     m_menu.Enable(kDetail, MF_BYCOMMAND | (c ? MF_ENABLED : MF_GRAYED));
+    m_menu.Enable(kChoosePicture, MF_BYCOMMAND | (c ? MF_ENABLED : MF_GRAYED));
     m_menu.Check(kShowNumbers, MF_BYCOMMAND | (m_wNamesOnly ? MF_UNCHECKED : MF_CHECKED));
     m_menu.Check(kNamesOnly, MF_BYCOMMAND | (m_wNamesOnly ? MF_CHECKED : MF_UNCHECKED));
     POINT at = {x, y};
@@ -204,6 +223,12 @@ int CCeMContactListWnd::OnCommand(int code, int id, HWND control)
     case kPreferHome:
     case kPreferOffice:
         Prefer(id - kPreferMobile);
+        return 0;
+    case kChoosePicture:
+        OpenPicturePicker();
+        return 0;
+    case kPictureChosen:
+        PictureChosen();
         return 0;
     case kNumbersListId:
         if (code == LBN_SELCHANGE) {
@@ -252,6 +277,43 @@ void CCeMContactListWnd::Prefer(int kind)
     if (m_bDetail) {
         FillNumbersList();
         InvalidateRect(m_hWnd, nullptr, TRUE);
+    }
+}
+
+void CCeMContactListWnd::OpenPicturePicker()
+{
+    if (!m_hWnd || !m_contacts.Current() || Private() || m_picker.IsOpen())
+        return;
+    const std::wstring folder = m_pictureFolder.empty() ? CCeMSelPicWnd::DefaultFolder() : m_pictureFolder;
+    m_bPicking = m_picker.Open(m_hWnd, folder) == 1;
+}
+
+void CCeMContactListWnd::PictureChosen()
+{
+    if (!m_bPicking)
+        return;
+    m_bPicking = false;
+    if (!m_contacts.Current() || m_picker.Chosen().empty())
+        return;
+    const std::wstring folder = m_pictureFolder.empty() ? CCeMSelPicWnd::DefaultFolder() : m_pictureFolder;
+    const std::wstring path = folder + L"\\" + m_picker.Chosen();
+    switch (m_contacts.SetPicture(0, path.c_str())) {
+    case 1:
+        if (m_bDetail) {
+            CloseDetail();
+            OpenDetail();
+        }
+        break;
+    case -1:
+        CCeMMsgBox::Show(m_hWnd, L"10000 화소가 넘는 사진은\r\n저장할 수 없습니다.", L"알림",
+                         CCeMDialog::kLayoutOneButton, 0);
+        break;
+    case 0:
+        CCeMMsgBox::Show(m_hWnd, L"사진 파일을\r\n읽을 수 없습니다.", L"오류", CCeMDialog::kLayoutOneButton, 0);
+        break;
+    default:
+        CCeMMsgBox::Show(m_hWnd, L"사진을 저장하지\r\n못했습니다.", L"오류", CCeMDialog::kLayoutOneButton, 0);
+        break;
     }
 }
 
@@ -342,30 +404,7 @@ std::wstring CCeMContactListWnd::DetailLine(int line) const
 
 void CCeMContactListWnd::DrawDetail(HDC dc, const RECT& full)
 {
-    RECT box = {4, 4, 4 + kPictureSide, 4 + kPictureSide};
-    FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-    if (m_hPicture) {
-        BITMAP bm = {};
-        GetObjectW(m_hPicture, sizeof bm, &bm);
-        HDC mem = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(mem, m_hPicture);
-        // Shrunk to the box, never enlarged; the aspect is kept.
-        int w = bm.bmWidth, h = bm.bmHeight;
-        if (w > kPictureSide - 2 || h > kPictureSide - 2) {
-            const int side = kPictureSide - 2;
-            if (w >= h) {
-                h = h * side / (w ? w : 1);
-                w = side;
-            } else {
-                w = w * side / (h ? h : 1);
-                h = side;
-            }
-        }
-        SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, box.left + 1, box.top + 1, w, h, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-        SelectObject(mem, old);
-        DeleteDC(mem);
-    }
+    DrawPictureBox(dc, m_hPicture, PictureRect());
     SetBkMode(dc, TRANSPARENT);
     for (int i = 0; i < kDetailLines; ++i) {
         const int top = (m_nNumbersBottom > 4 + kPictureSide ? m_nNumbersBottom : 4 + kPictureSide) + 2;

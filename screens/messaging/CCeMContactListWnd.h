@@ -5,6 +5,7 @@
 // and a detail view of the current contact with its picture.
 #include <string>
 
+#include "screens/messaging/CCeMSelPicWnd.h"
 #include "stores/CCeCategoriesDB.h"
 #include "stores/CCeContactsDB.h"
 #include "stores/SettingsBlock.h"
@@ -23,6 +24,8 @@ public:
         kPreferMobile = 105,  // 106 home, 107 office
         kPreferHome = 106,
         kPreferOffice = 107,
+        kChoosePicture = 108,  // opens the picture picker
+        kPictureChosen = 110,  // the picker's answer
     };
     // Requests to the main window (the list's grandparent).
     static constexpr UINT WM_PUT_NUMBER = 4124;
@@ -72,6 +75,14 @@ public:
     HMENU PopupMenu() const { return m_menu.Handle(); }
     HWND NumbersList() const { return m_numbers.GetHwnd(); }
     HBITMAP Picture() const { return m_hPicture; }
+    // The picture picker over the list, for the current contact; its
+    // folder is the installation's "Pic" unless one is set here.
+    void OpenPicturePicker();
+    CCeMSelPicWnd& PicturePicker() { return m_picker; }
+    void SetPictureFolder(const std::wstring& folder) { m_pictureFolder = folder; }
+    // Where the detail view draws the picture (a tap there opens the picker).
+    static RECT PictureRect() { return {4, 4, 4 + kPictureSide, 4 + kPictureSide}; }
+    static constexpr int kPictureSide = 48;
     // The text lines of the detail view, as drawn.
     std::wstring DetailLine(int line) const;
     static constexpr int kDetailLines = 6;
@@ -83,6 +94,7 @@ private:
     void Message();
     void Prefer(int kind);
     void FillNumbersList();
+    void PictureChosen();
     void DrawDetail(HDC dc, const RECT& full);
     HWND MainWindow() const;
 
@@ -100,4 +112,7 @@ private:
     CCeMListBox m_numbers;
     int m_nNumberKinds[3] = {};
     int m_nNumbersBottom = 0;
+    CCeMSelPicWnd m_picker;
+    bool m_bPicking = false;  // our picker is up: only then is 110 an answer
+    std::wstring m_pictureFolder;
 };

@@ -52,6 +52,22 @@ inline CEOID AddPerson(const Person& p) {
     return oid;
 }
 
+// A contact with `count` phone-like numbers "010-4000-1000" on: the
+// first three as mobile, home and office, the rest in other properties.
+inline CEOID AddPersonWithNumbers(const wchar_t* name, int count) {
+    HANDLE h = cedbtest::Open(kContactsDbName);
+    std::vector<std::wstring> texts;
+    std::vector<CEPROPVAL> v;
+    v.push_back(cedbtest::Str(HIWORD(kPropDisplayName), name));
+    for (int i = 0; i < count; ++i) texts.push_back(L"010-4000-" + std::to_wstring(1000 + i));
+    const CEPROPID known[3] = {kPropMobile, kPropHome, kPropOffice};
+    for (int i = 0; i < count; ++i)
+        v.push_back(cedbtest::Str(i < 3 ? HIWORD(known[i]) : static_cast<WORD>(0x3A20 + i), texts[i].c_str()));
+    CEOID oid = CeWriteRecordProps(h, 0, static_cast<WORD>(v.size()), v.data());
+    CloseHandle(h);
+    return oid;
+}
+
 inline CEOID AddCategory(const wchar_t* name, short bit) {
     HANDLE h = cedbtest::Open(kCategoriesDbName);
     CEPROPVAL v[2] = {cedbtest::Str(HIWORD(kPropCategoryName), name), cedbtest::I2(HIWORD(kPropCategoryBit), bit)};

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "WinTest.h"
 #include "toolkit/CCeMToolkit.h"
 
@@ -203,6 +206,32 @@ void WhileModal(UINT ms, std::function<bool()> step)
     StopModalSteps();
     g_step = std::move(step);
     g_stepTimer = SetTimer(nullptr, 0, ms, StepTimer);
+}
+
+void HoldForMenu(POINT screen, int downs, const std::function<void(HMENU)>& whileOpen)
+{
+    std::atomic<bool> done{false};
+    // The pen stays down in the menu's own loop, so the menu is read and
+    // answered from beside it.
+    std::thread watcher([&] {
+        HWND popup = nullptr;
+        for (int i = 0; i < 300 && !popup; ++i) {
+            popup = FindOwnVisible(L"#32768");
+            if (!popup)
+                Sleep(10);
+        }
+        if (popup && whileOpen)
+            whileOpen(reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)));
+        PenUp(screen);
+        for (int i = 0; i < downs; ++i)
+            Key(VK_DOWN);
+        Key(downs ? VK_RETURN : VK_ESCAPE);
+        done = true;
+    });
+    PenMove(screen);
+    PenDown(screen);  // returns once the menu has been closed
+    zentest::WaitUntil([&] { return done.load(); }, 5000);
+    watcher.join();
 }
 
 }  // namespace uitest

@@ -43,4 +43,10 @@ HWND FindOwnVisible(const wchar_t* className);
 void WhileModal(UINT ms, std::function<bool()> step);
 void StopModalSteps();
 
+// Holds the pen at `screen` until a pop-up menu opens and hands its menu to
+// `whileOpen` (from another thread, while it is up); then lifts the pen and
+// picks the item `downs` steps down with the keys, or closes it for 0.
+// Returns once the menu is gone.
+void HoldForMenu(POINT screen, int downs, const std::function<void(HMENU)>& whileOpen);
+
 }  // namespace uitest

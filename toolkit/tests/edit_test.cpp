@@ -6,9 +6,7 @@
 #include <commctrl.h>
 #include <sipapi.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "UiInput.h"
@@ -123,35 +121,11 @@ TEST_F(EditTest, MenuCommandsActOnTheText)
 std::vector<bool> HoldForMenu(CCeMEdit& e)
 {
     std::vector<bool> greyed;
-    std::atomic<bool> done{false};
     HMENU menu = e.ContextMenu();
-    std::thread watcher([&] {
-        HWND popup = nullptr;
-        for (int i = 0; i < 300 && !popup; ++i) {
-            popup = uitest::FindOwnVisible(L"#32768");
-            if (!popup)
-                Sleep(10);
-        }
-        if (popup) {
-            for (int pos = 0; pos < 6; ++pos)
-                greyed.push_back((GetMenuState(menu, pos, MF_BYPOSITION) & MF_GRAYED) != 0);
-        }
-        done = true;
-        INPUT up = {};
-        up.type = INPUT_MOUSE;
-        up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(1, &up, sizeof up);
-        INPUT esc[2] = {};
-        esc[0].type = esc[1].type = INPUT_KEYBOARD;
-        esc[0].ki.wVk = esc[1].ki.wVk = VK_ESCAPE;
-        esc[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, esc, sizeof(INPUT));
+    uitest::HoldForMenu(uitest::ScreenPoint(e.GetHwnd(), 20, 10), 0, [&](HMENU) {
+        for (int pos = 0; pos < 6; ++pos)
+            greyed.push_back((GetMenuState(menu, pos, MF_BYPOSITION) & MF_GRAYED) != 0);
     });
-    const POINT p = uitest::ScreenPoint(e.GetHwnd(), 20, 10);
-    uitest::PenMove(p);
-    uitest::PenDown(p);  // returns once the menu has been closed
-    zentest::WaitUntil([&] { return done.load(); }, 5000);
-    watcher.join();
     zentest::PumpMessages(50);
     return greyed;
 }

@@ -223,43 +223,16 @@ bool ShowsTextIn(const zentest::Image& shot, const RECT& rect, int left, int rig
 
 }  // namespace
 
-}  // namespace callstest
-
-#include <atomic>
-#include <thread>
-
-namespace callstest {
-
 std::vector<std::wstring> HoldForMenu(HWND hwnd, int x, int y, int downs)
 {
     std::vector<std::wstring> items;
-    std::atomic<bool> done{false};
-    const POINT p = uitest::ScreenPoint(hwnd, x, y);
-    std::thread watcher([&] {
-        HWND popup = nullptr;
-        for (int i = 0; i < 300 && !popup; ++i) {
-            popup = uitest::FindOwnVisible(L"#32768");
-            if (!popup)
-                Sleep(10);
+    uitest::HoldForMenu(uitest::ScreenPoint(hwnd, x, y), downs, [&](HMENU menu) {
+        for (int pos = 0; pos < GetMenuItemCount(menu); ++pos) {
+            wchar_t text[64] = L"";
+            GetMenuStringW(menu, pos, text, 64, MF_BYPOSITION);
+            items.push_back(text);
         }
-        if (popup) {
-            HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
-            for (int pos = 0; pos < GetMenuItemCount(menu); ++pos) {
-                wchar_t text[64] = L"";
-                GetMenuStringW(menu, pos, text, 64, MF_BYPOSITION);
-                items.push_back(text);
-            }
-        }
-        uitest::PenUp(p);
-        for (int i = 0; i < downs; ++i)
-            uitest::Key(VK_DOWN);
-        uitest::Key(downs ? VK_RETURN : VK_ESCAPE);
-        done = true;
     });
-    uitest::PenMove(p);
-    uitest::PenDown(p);  // returns once the menu has been closed
-    zentest::WaitUntil([&] { return done.load(); }, 5000);
-    watcher.join();
     zentest::PumpMessages(150);
     return items;
 }

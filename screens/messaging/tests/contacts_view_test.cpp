@@ -118,6 +118,21 @@ protected:
         for (const wchar_t* k = keys; *k; ++k)
             uitest::Key(static_cast<WORD>(*k));
     }
+    // Notes the caption of the next message box and taps its OK.
+    static void AnswerNextBox(std::wstring* caption)
+    {
+        caption->clear();
+        uitest::WhileModal(100, [caption] {
+            HWND box = uitest::FindOwnVisible(L"#32770");
+            if (!box)
+                return true;
+            wchar_t t[64] = {};
+            GetWindowTextW(box, t, 64);
+            *caption = t;
+            uitest::QueueTap(Centre(GetDlgItem(box, IDOK)));
+            return false;
+        });
+    }
     void ChooseCategory(int entry)
     {
         SendMessageW(view.CategoryCombo(), CB_SETCURSEL, entry, 0);
@@ -388,21 +403,7 @@ TEST_F(ContactsViewTest, NoNumbersManyNumbersAndAVeryLongName)
     contacttest::AddPerson(Person(longName.c_str(), L"010-1234-5678"));
     contacttest::AddPerson(Person(L"번호없음"));
     // Forty phone-like properties: the phone reads the three it knows.
-    {
-        HANDLE h = cedbtest::Open(kContactsDbName);
-        std::vector<std::wstring> texts;
-        std::vector<CEPROPVAL> v;
-        v.push_back(cedbtest::Str(HIWORD(kPropDisplayName), L"사십"));
-        for (int i = 0; i < 40; ++i)
-            texts.push_back(L"010-4000-" + std::to_wstring(1000 + i));
-        v.push_back(cedbtest::Str(HIWORD(kPropMobile), texts[0].c_str()));
-        v.push_back(cedbtest::Str(HIWORD(kPropHome), texts[1].c_str()));
-        v.push_back(cedbtest::Str(HIWORD(kPropOffice), texts[2].c_str()));
-        for (int i = 3; i < 40; ++i)
-            v.push_back(cedbtest::Str(static_cast<WORD>(0x3A20 + i), texts[i].c_str()));
-        ASSERT_NE(0u, CeWriteRecordProps(h, 0, static_cast<WORD>(v.size()), v.data()));
-        CloseHandle(h);
-    }
+    ASSERT_NE(0u, contacttest::AddPersonWithNumbers(L"사십", 40));
     Show();
     ASSERT_EQ(3, List().ItemCount());
     zentest::SaveScreenshot(zentest::CaptureWindow(view.GetHwnd()), L"contacts_bad_input");
@@ -505,16 +506,7 @@ TEST_F(ContactsViewTest, PrivacyAndAMissingContactsApplication)
         return false;
     });
     std::wstring caption;
-    uitest::WhileModal(100, [&] {
-        HWND box = uitest::FindOwnVisible(L"#32770");
-        if (!box)
-            return true;
-        wchar_t t[64] = {};
-        GetWindowTextW(box, t, 64);
-        caption = t;
-        uitest::QueueTap(Centre(GetDlgItem(box, IDOK)));
-        return false;
-    });
+    AnswerNextBox(&caption);
     TapButton(CCeMWndContacts::kOpenContacts);
     EXPECT_EQ(1, starts);
     EXPECT_EQ(0u, caption.find(L"오류"));
@@ -524,6 +516,118 @@ TEST_F(ContactsViewTest, PrivacyAndAMissingContactsApplication)
     });
     TapButton(CCeMWndContacts::kOpenContacts);
     EXPECT_EQ(2, starts);
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
+{
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f)
+        return false;
+    const bool ok = bytes.empty() || fwrite(bytes.data(), bytes.size(), 1, f) == 1;
+    return fclose(f) == 0 && ok;
+}
+
+// The picture picker by pen: the folder's bitmaps only, a preview of the
+// one tapped, the chosen one stored and shown; a picture over 10000 pixels
+// and a file that is no bitmap are refused with a message, and the
+// contact's picture stays.
+TEST_F(ContactsViewTest, PicturePickerStoresTheChosenBitmapAndRefusesBadOnes)
+{
+    const std::wstring pics = store.Folder() + L"\\Pic";
+    // A store folder left by an earlier run may still hold them.
+    auto makeDir = [](const std::wstring& d) {
+        return CreateDirectoryW(d.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    };
+    ASSERT_TRUE(makeDir(pics));
+    const std::vector<BYTE> small = contacttest::BitmapBytes(40, 30, 0x00FF00);
+    ASSERT_TRUE(WriteFileBytes(pics + L"\\small.bmp", small));
+    ASSERT_TRUE(WriteFileBytes(pics + L"\\big.bmp", contacttest::BitmapBytes(101, 100)));  // 10100 pixels
+    ASSERT_TRUE(WriteFileBytes(pics + L"\\broken.bmp", std::vector<BYTE>(200, 'x')));
+    ASSERT_TRUE(WriteFileBytes(pics + L"\\notes.txt", std::vector<BYTE>(10, 'x')));
+    ASSERT_TRUE(makeDir(pics + L"\\folder.bmp"));
+    contacttest::AddPerson(Person(L"가영", L"010-1111-0001"));
+    Show();
+    List().SetPictureFolder(pics);
+    CCeMSelPicWnd& picker = List().PicturePicker();
+    auto storedPictureBytes = [] {
+        CCeCategoriesDB cats;
+        CCeContactsDB fresh{&cats};
+        if (fresh.OpenDefault(static_cast<HWND>(nullptr)) != 1 || fresh.LoadAll() != 1)
+            return static_cast<DWORD>(-1);
+        return fresh.At(0)->cbPicture;
+    };
+    auto tapFile = [&](int index) {
+        RECT item;
+        SendMessageW(picker.FileList(), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+        uitest::Tap(uitest::ScreenPoint(picker.FileList(), 20, (item.top + item.bottom) / 2));
+        zentest::PumpMessages(50);
+    };
+    std::wstring caption;
+
+    // No answer counts without the picker up.
+    List().OnCommand(0, CCeMContactListWnd::kPictureChosen, nullptr);
+    uitest::Tap(RowPoint(0));
+    MenuOnRow(0, 2);  // 상세 보기
+    ASSERT_EQ(1, List().IsDetail());
+    EXPECT_EQ(nullptr, List().Picture());
+
+    // A tap on the empty picture box opens the picker.
+    uitest::Tap(uitest::ScreenPoint(List().GetHwnd(), 28, 28));
+    zentest::PumpMessages(50);
+    ASSERT_TRUE(picker.IsOpen());
+    EXPECT_TRUE(IsWindowVisible(picker.GetHwnd()));
+    EXPECT_EQ((std::vector<std::wstring>{L"big.bmp", L"broken.bmp", L"small.bmp"}), picker.Files());
+    EXPECT_FALSE(IsWindowEnabled(picker.Button(CCeMSelPicWnd::kOk)));  // nothing chosen yet
+    tapFile(2);
+    EXPECT_NE(nullptr, picker.Preview());
+    EXPECT_TRUE(IsWindowEnabled(picker.Button(CCeMSelPicWnd::kOk)));
+    const auto shot = zentest::CaptureWindow(view.GetHwnd());
+    zentest::SaveScreenshot(shot, L"contacts_picture_picker");
+    EXPECT_GT(zentest::CountPixels(shot, {150, 48, 240, 110}, zentest::Rgb(0, 255, 0), 30), 300);
+    uitest::Tap(Centre(picker.Button(CCeMSelPicWnd::kOk)));
+    zentest::PumpMessages(100);
+    EXPECT_FALSE(picker.IsOpen());
+    EXPECT_EQ(static_cast<DWORD>(small.size()), storedPictureBytes());
+    // The detail view shows it at once.
+    ASSERT_EQ(1, List().IsDetail());
+    EXPECT_NE(nullptr, List().Picture());
+    EXPECT_GT(zentest::CountPixels(zentest::CaptureWindow(view.GetHwnd()), {0, 48, 60, 110},
+                                   zentest::Rgb(0, 255, 0), 30),
+              300);
+
+    // Too large, then not a bitmap: each refused with its message; the
+    // stored picture stays. The second time the picker opens from the hold
+    // menu of the list.
+    uitest::Tap(uitest::ScreenPoint(List().GetHwnd(), 28, 28));
+    zentest::PumpMessages(50);
+    ASSERT_TRUE(picker.IsOpen());
+    tapFile(0);
+    AnswerNextBox(&caption);
+    uitest::Tap(Centre(picker.Button(CCeMSelPicWnd::kOk)));
+    zentest::PumpMessages(100);
+    uitest::StopModalSteps();
+    EXPECT_EQ(0u, caption.find(L"알림")) << caption.c_str();
+    EXPECT_EQ(static_cast<DWORD>(small.size()), storedPictureBytes());
+    TapButton(CCeMWndContacts::kBack);  // out of the detail view
+    ASSERT_EQ(0, List().IsDetail());
+    MenuOnRow(0, 7);  // 사진 지정
+    ASSERT_TRUE(picker.IsOpen());
+    tapFile(1);
+    AnswerNextBox(&caption);
+    uitest::Tap(Centre(picker.Button(CCeMSelPicWnd::kOk)));
+    zentest::PumpMessages(100);
+    uitest::StopModalSteps();
+    EXPECT_EQ(0u, caption.find(L"오류")) << caption.c_str();
+    EXPECT_EQ(static_cast<DWORD>(small.size()), storedPictureBytes());
+
+    // Cancel leaves everything as it was.
+    MenuOnRow(0, 7);
+    ASSERT_TRUE(picker.IsOpen());
+    tapFile(0);
+    uitest::Tap(Centre(picker.Button(CCeMSelPicWnd::kCancel)));
+    zentest::PumpMessages(50);
+    EXPECT_FALSE(picker.IsOpen());
+    EXPECT_EQ(static_cast<DWORD>(small.size()), storedPictureBytes());
 }
 
 }  // namespace

@@ -314,6 +314,25 @@ bool CellEnabled(CCeMPhraseBox& box, int id)
     return false;
 }
 
+// Position, phrase and the arrows that are on, as the box shows them.
+std::wstring Shown(CCeMPhraseBox& box)
+{
+    wchar_t text[64] = {};
+    GetDlgItemTextW(box.GetHwnd(), IDC_PHRASE_TEXT, text, 64);
+    return box.PositionText() + L" " + text + (CellEnabled(box, 3) ? L" <" : L"") + (CellEnabled(box, 4) ? L" >" : L"");
+}
+
+// Notes what the box shows, then taps a cell; a step tried again (the
+// pointer not there yet) notes nothing twice.
+bool NoteAndTap(CCeMPhraseBox& box, int cell, std::vector<std::wstring>* seen)
+{
+    const std::wstring now = Shown(box);
+    if (!modaltest::TapAt(CellPoint(box, cell)))
+        return false;
+    seen->push_back(now);
+    return true;
+}
+
 TEST_F(PickerTest, PhraseBoxStepsDeletesAndChooses)
 {
     CCeSmsMsgDB phrases;
@@ -323,16 +342,7 @@ TEST_F(PickerTest, PhraseBoxStepsDeletesAndChooses)
     std::vector<std::wstring> seen;  // position text and phrase after each step
     // Notes what the box shows, then taps a cell; a step tried again (the
     // pointer not there yet) notes nothing twice.
-    auto noteAndTap = [&](int cell) {
-        wchar_t text[64] = {};
-        GetDlgItemTextW(box.GetHwnd(), IDC_PHRASE_TEXT, text, 64);
-        const std::wstring shown = box.PositionText() + L" " + text + (CellEnabled(box, 3) ? L" <" : L"") +
-                                   (CellEnabled(box, 4) ? L" >" : L"");
-        if (!TapAt(CellPoint(box, cell)))
-            return false;
-        seen.push_back(shown);
-        return true;
-    };
+    auto noteAndTap = [&](int cell) { return NoteAndTap(box, cell, &seen); };
     auto ready = [&] { return box.GetHwnd() && box.Cells().GetHwnd() && IsWindowVisible(box.GetHwnd()); };
     Steps({
         [&] {
@@ -372,6 +382,102 @@ TEST_F(PickerTest, PhraseBoxStepsDeletesAndChooses)
     EXPECT_EQ(IDCANCEL, box.Run(nullptr));
     EXPECT_EQ((std::vector<std::wstring>{L"0/0 ", L"0/0 "}), seen);
     EXPECT_TRUE(box.Chosen().empty());
+}
+
+// Opened on a store that was never made, and on an empty one: "0/0", both
+// arrows off, no text; choose and delete do nothing and cancel answers 2.
+TEST_F(PickerTest, PhraseBoxWithoutPhrases)
+{
+    for (int round = 0; round < 2; ++round) {
+        if (round == 1) {
+            CCeSmsMsgDB phrases;
+            ASSERT_EQ(1, phrases.Load());  // makes the database, empty
+            ASSERT_EQ(0, phrases.Count());
+        }
+        CCeMPhraseBox box;
+        std::wstring position, text;
+        bool arrows = true, open = false;
+        Steps({
+            [&] {
+                if (!box.GetHwnd() || !IsWindowVisible(box.GetHwnd()) || ++settled < 3)
+                    return false;
+                return TapAt(CellPoint(box, 1));  // choose: nothing to choose
+            },
+            [&] { return TapAt(CellPoint(box, 0)); },  // delete: nothing to delete
+            [&] {
+                wchar_t t[64] = {};
+                GetDlgItemTextW(box.GetHwnd(), IDC_PHRASE_TEXT, t, 64);
+                text = t;
+                position = box.PositionText();
+                arrows = CellEnabled(box, 3) || CellEnabled(box, 4);
+                open = IsWindowVisible(box.GetHwnd()) != 0;
+                return TapAt(CellPoint(box, 2));
+            },
+        });
+        EXPECT_EQ(IDCANCEL, box.Run(nullptr)) << round;
+        EXPECT_EQ(L"0/0", position) << round;
+        EXPECT_EQ(L"", text) << round;
+        EXPECT_FALSE(arrows) << round;
+        EXPECT_TRUE(open) << round;
+        EXPECT_TRUE(box.Chosen().empty()) << round;
+    }
+}
+
+// A thousand phrases: opened quickly at "1/1000", stepped by pen, walked to
+// the last one, one deleted in the middle, and one chosen.
+TEST_F(PickerTest, PhraseBoxWithAThousandPhrases)
+{
+    {
+        CCeSmsMsgDB phrases;
+        for (int i = 0; i < 1000; ++i) {
+            wchar_t t[32];
+            swprintf(t, 32, L"문구 %04d", i);
+            ASSERT_EQ(1, phrases.Add(t)) << i;
+        }
+    }
+    CCeMPhraseBox box;
+    std::vector<std::wstring> seen;
+    auto note = [&] { seen.push_back(Shown(box)); };
+    auto noteAndTap = [&](int cell) { return NoteAndTap(box, cell, &seen); };
+    auto press = [&](int cell) {
+        SendMessageW(box.GetHwnd(), WM_COMMAND, MAKEWPARAM(CCeMPhraseBox::kCellsId, 0),
+                     MAKELPARAM(cell, CCeMMultiButton::PRESS_TAP));
+    };
+    DWORD opened = 0;
+    const DWORD start = GetTickCount();
+    Steps({
+        [&] {
+            if (!box.GetHwnd() || !IsWindowVisible(box.GetHwnd()))
+                return false;
+            if (!opened)
+                opened = GetTickCount() - start;
+            if (++settled < 3)
+                return false;
+            return noteAndTap(4);
+        },
+        [&] { return TapAt(CellPoint(box, 4)); },
+        [&] { return noteAndTap(0); },  // delete "문구 0002"
+        [&] {
+            note();  // the delete's outcome
+            for (int i = 0; i < 1200; ++i)  // past the end: stops at the last
+                press(4);
+            note();
+            press(0);  // delete the last: back to the one before
+            note();
+            return true;
+        },
+        [&] { return TapAt(CellPoint(box, 1)); },
+    });
+    ASSERT_EQ(1, box.Run(nullptr));
+    EXPECT_LT(opened, 2000u);
+    const std::vector<std::wstring> expected = {L"1/1000 문구 0000 >", L"3/1000 문구 0002 < >",
+                                                L"3/999 문구 0003 < >", L"999/999 문구 0999 <",
+                                                L"998/998 문구 0998 <"};
+    EXPECT_EQ(expected, seen);
+    EXPECT_EQ(L"문구 0998", box.Chosen());
+    CCeSmsMsgDB phrases;
+    phrases.Load();
+    EXPECT_EQ(998, phrases.Count());
 }
 
 }  // namespace
