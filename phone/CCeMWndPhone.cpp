@@ -211,6 +211,13 @@ void CCeMWndPhone::OnNam(int ok)
     PassResultToServiceScreen(m_pScreen.get(), 40, ok, m_data.m_Modem);
 }
 
+void CCeMWndPhone::OnModeReset(int)
+{
+    // Even an unanswered reset may have reached the module. The screen that
+    // asked for it clears the flag when its wait is over.
+    InterlockedExchange(&m_data.m_Modem.LineCheckSuspended, 1);
+}
+
 void CCeMWndPhone::CallListChanged()
 {
     // The call list reloads from the store; call information repaints.
@@ -298,6 +305,17 @@ void CCeMWndPhone::OnModemWake(int watching)
     m_Calls.ResetCall(m_hWnd);
 }
 
+void CCeMWndPhone::KeepMenuBarAbove()
+{
+    HWND bar = m_MenuBar.Hwnd();
+    if (!bar || !m_hWnd || GetForegroundWindow() != m_hWnd)
+        return;
+    for (HWND w = GetWindow(m_hWnd, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+        if (w == bar)
+            return;
+    SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void CCeMWndPhone::RefreshCompanions()
 {
     wchar_t path[kCompanionPathChars];
@@ -370,18 +388,32 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         OnModemWake(static_cast<int>(wp));
         return 0;
     case WM_TIMER:
-        if (wp == kTickTimer)
+        if (wp == kTickTimer) {
             OnTick();
+            KeepMenuBarAbove();
+        }
+        if (wp == kRaiseBarTimer) {
+            KillTimer(hwnd, kRaiseBarTimer);
+            KeepMenuBarAbove();
+        }
         return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE) {
             HideTaskbar(hwnd);
-            // Brought back from behind another program: the bar comes along,
-            // once the activation has finished moving this window.
+            // Brought back from behind another program (or a box of its
+            // own): the bar comes along, once the activation has finished
+            // moving this window, and again a moment later.
             PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+            SetTimer(hwnd, kRaiseBarTimer, 100, nullptr);
         }
+        break;
+    case WM_PARENTNOTIFY:
+        // A pen press on a control of a view can raise this window over its
+        // own bar a moment later (Wine does when the control takes the focus).
+        if (LOWORD(wp) == WM_LBUTTONDOWN)
+            SetTimer(hwnd, kRaiseBarTimer, 100, nullptr);
         break;
     case kRaiseMenuBar:
         if (m_MenuBar.Hwnd())

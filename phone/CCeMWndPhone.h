@@ -38,6 +38,7 @@ public:
     static constexpr UINT kRaiseMenuBar = WM_APP + 1;  // posted to itself
     static constexpr int kCloseRequest = 1000;      // a screen asks to be closed
     static constexpr UINT kTickTimer = 1000;
+    static constexpr UINT kRaiseBarTimer = 1001;
     static constexpr UINT kMenuBarId = 101;
     static constexpr int kMenuBarImages = 202;
     static constexpr int kMenuBarImageCount = 11;
@@ -123,6 +124,9 @@ public:
     void OnVersion(int ok) override;
     void OnStatusInfo(int ok) override;
     void OnNam(int ok) override;
+    // The module restarts once it has answered: its lines drop and come back,
+    // which must not be taken for a ring or a lost call.
+    void OnModeReset(int ok) override;
     void OnSysTime(int ok) override;
     void OnPing(int ok) override;
     void OnVolume(int ok) override;
@@ -188,6 +192,10 @@ private:
     std::map<int, ScreenMaker> m_Makers;
 
     void BindAppKeys(HWND hwnd);
+    // Puts the menu bar back above this window when it is in front and
+    // something (a control taking the pen, a closed drop-down) raised it
+    // over its own bar.
+    void KeepMenuBarAbove();
     void StepCallVolume(int delta);
 
     DisplayPower m_DisplayPower;
