@@ -25,6 +25,9 @@ constexpr DWORD kSameCallMs = 1000;
 constexpr DWORD kReopenMs = 1000;
 // How long a phone that does not answer its close request holds up an opener.
 constexpr DWORD kCloseRequestMs = 10000;
+// How long its window may outlive the answer before the opener goes on: the
+// agent is told "Internet" only when the phone has gone.
+constexpr DWORD kPhoneGoneMs = 3000;
 // How long de-initialisation waits for the monitor before and after ending
 // its calls into the serial driver; only then is the thread terminated.
 constexpr DWORD kMonitorStartMs = 500;
@@ -422,7 +425,11 @@ DWORD_PTR PortDriver::HandOver(DWORD access, DWORD share)
     if (appHolds_ && phone) {
         // The phone lets go of the port first; the opener waits for that.
         DWORD_PTR result = 0;
-        SendMessageTimeoutW(phone, WM_CLOSE, 1, 0, SMTO_NORMAL, kCloseRequestMs, &result);
+        if (SendMessageTimeoutW(phone, WM_CLOSE, 1, 0, SMTO_NORMAL, kCloseRequestMs, &result)) {
+            const DWORD asked = GetTickCount();
+            while (IsWindow(phone) && GetTickCount() - asked < kPhoneGoneMs)
+                Sleep(10);
+        }
     }
     if (WaitForSingleObject(MonitorArmed, INFINITE) != WAIT_OBJECT_0 || gone())
         return 0;

@@ -132,6 +132,12 @@ void CCeMWndPhone::SetScreenMaker(int screen, ScreenMaker maker)
     m_Makers[screen] = std::move(maker);
 }
 
+HWND CCeMWndPhone::MessageWindow() const
+{
+    const CCeMWnd* messages = StandingScreen(VIEW_MESSAGES);
+    return messages ? messages->GetHwnd() : nullptr;
+}
+
 CCeMWnd* CCeMWndPhone::StandingScreen(int view) const
 {
     if (view == VIEW_DIALPAD)
@@ -175,8 +181,11 @@ int CCeMWndPhone::SwitchView(int view)
     m_nView = view;
     if (plan.showNext) {
         CCeMWnd* standing = StandingScreen(view);
+        // Shown without activating: an activating show raises this window
+        // above its own menu bar.
         if (standing && standing->GetHwnd())
-            ShowWindow(standing->GetHwnd(), SW_SHOW);
+            SetWindowPos(standing->GetHwnd(), HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
     if (plan.createNext) {
         auto maker = m_Makers.find(next->screen);
@@ -302,7 +311,7 @@ void CCeMWndPhone::OnModemWake(int watching)
     if (m_bEnding || link.IsOpen() || link.OpenUnderWay())
         return;
     m_Lcd.ShowMessage(L"*** 모뎀 재연결 ***", CCeMWndLcd::kModeBlinking, kUntilReplaced);
-    m_Calls.ResetCall(m_hWnd);
+    m_Calls.ResetCall(m_hWnd, MessageWindow());
 }
 
 void CCeMWndPhone::KeepMenuBarAbove()
@@ -387,13 +396,23 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_MODEM_WAKE:
         OnModemWake(static_cast<int>(wp));
         return 0;
+    case WM_PARENTNOTIFY:
+        // A tap inside a screen can end with this window above its bar
+        // (the platform restacks it without telling); put the bar back once
+        // the tap has been handled.
+        if (LOWORD(wp) == WM_LBUTTONDOWN)
+            SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
+        break;
     case WM_TIMER:
-        if (wp == kTickTimer) {
-            OnTick();
-            KeepMenuBarAbove();
-        }
         if (wp == kRaiseBarTimer) {
             KillTimer(hwnd, kRaiseBarTimer);
+            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+            return 0;
+        }
+        if (wp == kTickTimer) {
+            OnTick();
+            // Restacks that no press announced (a drop-down closed by the
+            // keys, an application key) are mended within a second.
             KeepMenuBarAbove();
         }
         return 0;
@@ -406,14 +425,8 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             // own): the bar comes along, once the activation has finished
             // moving this window, and again a moment later.
             PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
-            SetTimer(hwnd, kRaiseBarTimer, 100, nullptr);
+            SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
         }
-        break;
-    case WM_PARENTNOTIFY:
-        // A pen press on a control of a view can raise this window over its
-        // own bar a moment later (Wine does when the control takes the focus).
-        if (LOWORD(wp) == WM_LBUTTONDOWN)
-            SetTimer(hwnd, kRaiseBarTimer, 100, nullptr);
         break;
     case kRaiseMenuBar:
         if (m_MenuBar.Hwnd())

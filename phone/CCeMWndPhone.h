@@ -39,6 +39,7 @@ public:
     static constexpr int kCloseRequest = 1000;      // a screen asks to be closed
     static constexpr UINT kTickTimer = 1000;
     static constexpr UINT kRaiseBarTimer = 1001;
+    static constexpr UINT kRaiseBarDelayMs = 150;
     static constexpr UINT kMenuBarId = 101;
     static constexpr int kMenuBarImages = 202;
     static constexpr int kMenuBarImageCount = 11;
@@ -60,6 +61,9 @@ public:
     // The screens of views 2-4 live for the window's life; their issues plug
     // them in (created hidden at the view rectangle).
     void SetStandingScreen(int view, CCeMWnd* screen);
+    // The window the link tells of received texts and send verdicts: the
+    // message screen of view 4, or null while there is none.
+    HWND MessageWindow() const;
     // Screens of views 11-28, by their screen's first view.
     void SetScreenMaker(int screen, ScreenMaker maker);
 

@@ -58,7 +58,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
     // After the contacts: the phonebook takes their change notices over.
     const PhoneStandingScreens standing = PlugInScreens(g_Phone, g_DataManager);
     SHFullScreen(hwnd, SHFS_HIDETASKBAR);
-    g_Phone.Calls().ResetCall(hwnd);
+    g_Phone.Calls().ResetCall(hwnd, g_Phone.MessageWindow());
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -6,7 +6,9 @@
 #include "screens/calls/CCeMWndAutoDDD.h"
 #include "screens/calls/CCeMWndCallInfo.h"
 #include "screens/calls/CCeMWndCallList.h"
+#include "screens/calls/CCeMWndRejectCall.h"
 #include "screens/messaging/CCeMWndContacts.h"
+#include "screens/messaging/CCeMWndSMS.h"
 #include "phone/SystemVolume.h"
 #include "screens/prefs/PrefsScreens.h"
 #include "screens/service/ServiceScreens.h"
@@ -50,6 +52,11 @@ PhoneStandingScreens PlugInScreens(CCeMWndPhone& phone, CCeDataManager& data)
                                          [](CCeMWnd* screen, int page) {
                                              static_cast<CCeMWndAlert*>(screen)->SetPage(page);
                                          }});
+    phone.SetScreenMaker(VIEW_REJECTION, {[&data](HWND parent, const CCeMPlacement& pl, int) {
+                                              return Made(std::make_unique<CCeMWndRejectCall>(data), parent, pl,
+                                                          VIEW_REJECTION);
+                                          },
+                                          nullptr});
     phone.SetScreenMaker(VIEW_SKIN, {[](HWND parent, const CCeMPlacement& pl, int) { return MakeSkinScreen(parent, pl); },
                                      nullptr});
     phone.SetScreenMaker(VIEW_VOLUME, {[](HWND parent, const CCeMPlacement& pl, int) {
@@ -82,6 +89,11 @@ PhoneStandingScreens PlugInScreens(CCeMWndPhone& phone, CCeDataManager& data)
         phone.SetStandingScreen(VIEW_CALLLIST, shown);
         phone.SetCallListReload([shown] { shown->Reload(); });
         standing.callList = std::move(list);
+    }
+    auto messages = std::make_unique<CCeMWndSMS>(data);
+    if (messages->Create(views, hwnd, 0, VIEW_MESSAGES)) {
+        phone.SetStandingScreen(VIEW_MESSAGES, messages.get());
+        standing.messages = std::move(messages);
     }
     return standing;
 }

@@ -83,3 +83,8 @@ constexpr const wchar_t* kMessageTone = L"메시지 수신음";
 constexpr const wchar_t* kMinuteTone = L"경과음";
 constexpr const wchar_t* kMinutesFormat = L"%d 분";
 }  // namespace CallsText
+
+namespace CallsText {
+// Call rejection.
+constexpr const wchar_t* kRejectTitle = L"수신 거부";
+}  // namespace CallsText

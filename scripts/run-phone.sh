@@ -41,7 +41,7 @@ export WINEPREFIX="$build_dir/phone-prefix"
 "$ZEN_ROOT/scripts/setup-prefix.sh" "$WINEPREFIX"
 
 bin="$build_dir/bin"
-for f in Zentrika.exe zensim.exe zencard.exe devmgr.exe Serial.dll wait-window.exe zenshell.exe ZentAgent.exe \
+for f in Zentrika.exe zensim.exe zencard.exe devmgr.exe Serial.dll wait-window.exe zenshell.exe ZentAgent.exe zendial.exe \
     zeninstall.exe ZentSetup.dll ZentDrv.dll; do
     [ -f "$bin/$f" ] || die "$f was not built"
 done

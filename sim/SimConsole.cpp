@@ -31,6 +31,7 @@ const char kHelp[] =
     "delay <ms>           slow answers; silent on|off: no answers\n"
     "autoanswer <ms>|off  dialled calls answered after ms\n"
     "insert | remove      the card in the slot\n"
+    "data                 the packet-data call and the bytes it carried\n"
     "status | quit";
 
 std::wstring Utf8ToWide(const std::string& s)
@@ -117,7 +118,9 @@ std::string SimConsole::Execute(const std::string& line)
     if (cmd == "help")
         return kHelp;
     if (cmd == "status")
-        return module_.Describe() + "\n" + HandheldStatus();
+        return module_.Describe() + "\n" + module_.DescribeData() + "\n" + HandheldStatus();
+    if (cmd == "data")
+        return module_.DescribeData();
     if (cmd == "quit" || cmd == "exit") {
         quit_ = true;
         return "bye";
@@ -125,6 +128,8 @@ std::string SimConsole::Execute(const std::string& line)
     if (cmd == "ring" || cmd == "ringnocid") {
         if (module_.Call() != SimModule::CallState::Idle)
             return "busy: a call is in progress";
+        if (module_.Data().connected)
+            return "busy: a data call is up";
         module_.Ring(first, cmd == "ring");
         return "ringing";
     }

@@ -86,6 +86,7 @@ void SimModule::PowerOff()
         return;
     if (call_ != CallState::Idle)
         EndCall(false);
+    EndData(false);
     SetLines(0);
     powered_ = false;
     busy_ = false;
@@ -124,8 +125,13 @@ void SimModule::Receive(const std::string& bytes)
     Lock_ hold(lock_);
     if (!powered_)
         return;
-    for (char c : bytes)
-        ProcessByte(c);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (data_.online) {
+            DataBytes(bytes.substr(i));
+            return;
+        }
+        ProcessByte(bytes[i]);
+    }
 }
 
 void SimModule::ProcessByte(char c)
@@ -271,6 +277,8 @@ SimModule::Reply SimModule::Run(const std::string& line)
         return Reply{{}, "OK", nullptr};
     if (u == "AT+GMR")
         return Reply{{kVersion}, "OK", nullptr};
+    if (StartsWith(u, "ATD") || StartsWith(u, "ATH") || u == "ATO" || u == "ATO0" || StartsWith(u, "AT+CRM"))
+        return RunData(u);
     if (!StartsWith(u, "AT$"))
         return Reply{{}, "ERROR", nullptr};
     std::string cmd = u.substr(3);
@@ -585,6 +593,9 @@ void SimModule::SetControlLines(bool dtr, bool rts)
 {
     Lock_ hold(lock_);
     bool raised = dtr && !dtr_;
+    // Dropping DTR ends a data call, as a modem set to hang up on it does.
+    if (!dtr && dtr_ && data_.connected)
+        EndData(true);
     dtr_ = dtr;
     rts_ = rts;
     if (raised && announceUnread_) {
@@ -596,7 +607,7 @@ void SimModule::SetControlLines(bool dtr, bool rts)
 void SimModule::Ring(const std::string& caller, bool withCallerId)
 {
     Lock_ hold(lock_);
-    if (!powered_ || call_ != CallState::Idle)
+    if (!powered_ || call_ != CallState::Idle || data_.connected)
         return;
     StartCall(CallState::Ringing, caller);
     callerIdKnown_ = withCallerId && !caller.empty();
@@ -662,6 +673,7 @@ void SimModule::RemoteHangUp()
     Lock_ hold(lock_);
     if (call_ != CallState::Idle)
         EndCall(true);
+    EndData(true);
 }
 
 void SimModule::CarrierLoss()

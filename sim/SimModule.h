@@ -28,6 +28,18 @@ struct SimMessage {
     bool read = false;
 };
 
+// A packet-data call and the data bytes it carried.
+struct SimDataCounts {
+    bool connected = false;  // a data call is up
+    bool online = false;     // bytes from the handheld are data, not commands
+    std::string number;      // the number dialled
+    unsigned calls = 0;      // data calls connected so far
+    unsigned long long fromHandheld = 0;  // data bytes of every call
+    unsigned long long toHandheld = 0;
+    unsigned long long callFrom = 0;  // of the current (or last) call
+    unsigned long long callTo = 0;
+};
+
 class SimModule {
 public:
     struct Sink {
@@ -54,7 +66,8 @@ public:
 
     // Network and module events.
     // Rings until answered, rejected, hung up or `maxRings` passed; with a
-    // caller number the "*QRV*CNI:" line follows the first ring.
+    // caller number the "*QRV*CNI:" line follows the first ring. Not while a
+    // data call is up.
     void Ring(const std::string& caller = std::string(), bool withCallerId = true);
     void CallWaiting(const std::string& number);  // during a connected call
     void VoiceCallSetup(const std::string& number);  // "$VCALL<number>"
@@ -88,6 +101,12 @@ public:
     // Dialled calls are answered after `ms` (negative: only by RemoteAnswer).
     void SetAutoAnswer(int ms);
     void SetRingTiming(DWORD periodMs, DWORD onMs, int maxRings);
+    // Packet data: "ATD<number>" answers "CONNECT" after `connectMs` and
+    // raises carrier detect; from then on every byte is data, echoed back
+    // and counted, until DTR drops (the call ends with "NO CARRIER"), the
+    // other side hangs up, or "+++" with `guardMs` of silence before and
+    // after it returns to commands ("ATH" ends the call, "ATO" goes back).
+    void SetDataTiming(DWORD connectMs, DWORD guardMs);
 
     // State, for the console and tests.
     CallState Call() const;
@@ -105,6 +124,8 @@ public:
     std::string OwnNumber() const;
     bool Echo() const;
     std::string Describe() const;
+    SimDataCounts Data() const;
+    std::string DescribeData() const;
 
 private:
     struct Reply {
@@ -129,6 +150,9 @@ private:
     void RingOnce(unsigned gen, int n);
     void DrainHeld();
     void Restart();
+    Reply RunData(const std::string& upper);
+    void DataBytes(const std::string& bytes);
+    void EndData(bool noCarrierText);
     std::string MessageLine(const SimMessage& m) const;
     std::string Now14() const;
 
@@ -186,6 +210,16 @@ private:
     std::vector<SimMessage> inbox_;
     std::vector<SimMessage> outbox_;
     std::vector<std::string> commands_;
+
+    // Packet data.
+    SimDataCounts data_;
+    unsigned dataGen_ = 0;  // changes when a data call starts or ends
+    DWORD dataConnectMs_ = 300;
+    DWORD guardMs_ = 1000;
+    DWORD lastDataTick_ = 0;
+    int plus_ = 0;          // escape characters so far
+    DWORD plusTick_ = 0;    // when the first of them came
+    unsigned escapeGen_ = 0;  // changes with every data byte
 };
 
 // Text escaping of message bodies on the line (both directions).

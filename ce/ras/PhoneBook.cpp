@@ -16,17 +16,6 @@ DWORD SetString(HKEY key, LPCWSTR value, LPCWSTR text)
                           static_cast<DWORD>((s.size() + 1) * sizeof(wchar_t)));
 }
 
-std::wstring GetString(HKEY key, LPCWSTR value)
-{
-    wchar_t buf[UNLEN + 1] = L"";
-    DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
-    if (RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
-        type != REG_SZ)
-        return std::wstring();
-    buf[size / sizeof(wchar_t)] = 0;
-    return buf;
-}
-
 std::vector<BYTE> GetBinary(HKEY key, LPCWSTR value, DWORD maxSize)
 {
     DWORD size = 0, type = 0;
@@ -66,6 +55,17 @@ bool Unseal(const std::vector<BYTE>& sealed, std::wstring* password)
 }
 
 }  // namespace
+
+std::wstring GetString(HKEY key, LPCWSTR value)
+{
+    wchar_t buf[UNLEN + 1] = L"";
+    DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
+    if (RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::wstring();
+    buf[size / sizeof(wchar_t)] = 0;
+    return buf;
+}
 
 bool ValidEntryName(LPCWSTR name)
 {

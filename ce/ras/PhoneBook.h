@@ -19,6 +19,8 @@ struct StoredEntry {
     bool hasPassword = false;
 };
 
+// A string value of the key (at most UNLEN characters), or empty.
+std::wstring GetString(HKEY key, LPCWSTR value);
 // 1 to RAS_MaxEntryName characters, none of them a backslash or control.
 bool ValidEntryName(LPCWSTR name);
 DWORD WriteEntry(LPCWSTR name, const RASENTRY& entry, const BYTE* devCfg, DWORD devCfgSize);

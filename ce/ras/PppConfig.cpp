@@ -64,14 +64,21 @@ std::string HostEnv(const char* name, const char* fallback)
     return n > 0 && n < MAX_PATH ? std::string(buf) : std::string(fallback);
 }
 
-// The modem driver's configuration, whichever of its two forms was passed.
-struct ModemConfig {
-    DWORD baud = 115200;
-    DWORD timeout = 120;
-    bool hardwareFlow = true;
-    bool softwareFlow = false;
-    std::string modifier;
-};
+bool WriteText(const std::wstring& path, const std::string& text)
+{
+    // Same content, same bytes: a second write leaves an identical file.
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    const BOOL closed = CloseHandle(h);
+    return ok && closed && written == text.size();
+}
+
+}  // namespace
+
+namespace {
 
 // The fields both forms share; the dial modifier is read by the caller.
 template <class Config>
@@ -85,6 +92,8 @@ ModemConfig Common(const std::vector<BYTE>& dev, Config* cfg)
     c.softwareFlow = (cfg->dwModemOptions & MDM_FLOWCONTROL_SOFT) != 0;
     return c;
 }
+
+}  // namespace
 
 ModemConfig ConfigOf(const std::vector<BYTE>& dev)
 {
@@ -118,19 +127,14 @@ std::string DialedNumber(const RASENTRY& e)
     return out;
 }
 
-bool WriteText(const std::wstring& path, const std::string& text)
+std::string InitCommand(const ModemConfig& c)
 {
-    // Same content, same bytes: a second write leaves an identical file.
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    const BOOL closed = CloseHandle(h);
-    return ok && closed && written == text.size();
+    if (c.modifier.empty())
+        return std::string();
+    const bool hasAt = c.modifier.size() >= 2 && (c.modifier[0] == 'A' || c.modifier[0] == 'a') &&
+                       (c.modifier[1] == 'T' || c.modifier[1] == 't');
+    return hasAt ? c.modifier : "AT" + c.modifier;
 }
-
-}  // namespace
 
 std::string FileNameOf(const std::wstring& name)
 {
@@ -199,11 +203,8 @@ std::string ChatScriptText(const std::wstring& name, const StoredEntry& e)
         t += std::string("ABORT ") + Quoted(abort) + "\n";
     t += "TIMEOUT " + std::to_string(c.timeout) + "\n";
     t += "\"\" \"AT\"\n";
-    if (!c.modifier.empty()) {
-        const bool hasAt = c.modifier.size() >= 2 && (c.modifier[0] == 'A' || c.modifier[0] == 'a') &&
-                           (c.modifier[1] == 'T' || c.modifier[1] == 't');
-        t += "OK " + Quoted(hasAt ? c.modifier : "AT" + c.modifier) + "\n";
-    }
+    if (!c.modifier.empty())
+        t += "OK " + Quoted(InitCommand(c)) + "\n";
     t += "OK " + Quoted("ATDT" + DialedNumber(e.entry)) + "\n";
     t += "CONNECT \"\"\n";
     return t;

@@ -14,6 +14,24 @@
 
 namespace ceras {
 
+// The modem driver's configuration, whichever of its two forms was passed.
+struct ModemConfig {
+    DWORD baud = 115200;
+    DWORD timeout = 120;
+    bool hardwareFlow = true;
+    bool softwareFlow = false;
+    std::string modifier;
+};
+
+// Read from the entry's device configuration; defaults when it has none.
+ModemConfig ConfigOf(const std::vector<BYTE>& devCfg);
+// The command that sends the dial modifier ("AT" put in front when missing),
+// or empty.
+std::string InitCommand(const ModemConfig& c);
+// The number the entry dials: the area code in front when it asks for it,
+// only the characters a dial string may hold.
+std::string DialedNumber(const RASENTRY& e);
+
 // The texts of the two files (UTF-8), from what the phone book holds.
 std::string PeerFileText(const std::wstring& name, const StoredEntry& e, const std::string& chatPath,
                          const std::string& device);

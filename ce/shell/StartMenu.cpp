@@ -1,4 +1,5 @@
-// The start menu: the phone, the contacts tool and the browser.
+// The start menu: the phone, the contacts tool, the browser and the dial-up
+// connection.
 #include "ce/shell/StartMenu.h"
 
 #include <cwchar>
@@ -16,6 +17,7 @@ const StartEntry kEntries[] = {
     {L"Zentrika", L"Zentrika.exe"},
     {L"연락처", L"zencontacts.exe"},
     {L"Internet Explorer", L"\\Windows\\iexplore.exe"},
+    {L"전화 접속", L"zendial.exe"},  // the dial-up connection
 };
 
 std::wstring ProgramPath(const StartEntry& e)

@@ -13,11 +13,14 @@
 #include <tlhelp32.h>
 #include "ce/devmgr/tests/PortHelpers.h"
 #include "ce_devmgr.h"
+#include "ProgramOutput.h"
 #include "sim/SimLink.h"
 #include "sim/SimModule.h"
 #include "WinTest.h"
 
 namespace {
+
+using drvtest::ReadText;
 
 const wchar_t kAppKey[] = L"SOFTWARE\\Apps\\Norvale Zentrika";
 
@@ -38,21 +41,6 @@ bool WriteText(const std::wstring& path, const std::string& text)
     bool ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
     CloseHandle(f);
     return ok;
-}
-
-std::string ReadText(const std::wstring& path)
-{
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string text;
-    char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n)
-        text.append(buf, n);
-    CloseHandle(f);
-    return text;
 }
 
 std::string Narrow(const std::wstring& w)
@@ -422,20 +410,9 @@ TEST_F(DriverWake, QuickOpensAndClosesFromTwoProcessesNeitherHangNorLeak)
     std::wstring outs[2];
     for (int i = 0; i < 2; ++i) {
         outs[i] = dir_ + L"\\churn" + std::to_wstring(i) + L".txt";
-        SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-        HANDLE out = CreateFileW(outs[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(out, INVALID_HANDLE_VALUE);
-        std::wstring exe = ProgramDir() + L"zendrv_standin.exe";
-        std::wstring cmd = L"\"" + exe + L"\" churn " + name_ + L" " + std::to_wstring(kPairs);
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = si.hStdError = out;
-        PROCESS_INFORMATION pi{};
-        ASSERT_TRUE(CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
-        CloseHandle(out);
-        CloseHandle(pi.hThread);
-        procs[i] = pi.hProcess;
+        procs[i] = drvtest::StartWithOutput(ProgramDir() + L"zendrv_standin.exe",
+                                            L"churn " + name_ + L" " + std::to_wstring(kPairs), outs[i]);
+        ASSERT_NE(nullptr, procs[i]);
     }
     DWORD start = GetTickCount();
     bool done = Pumped([&] { return WaitForMultipleObjects(2, procs, TRUE, 0) == WAIT_OBJECT_0; }, 150000);

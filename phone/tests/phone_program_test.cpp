@@ -61,6 +61,38 @@ TEST_F(PhoneProgramTest, StartsAsAHandheldPhoneWithItsSkinMenuBarAndClock)
     EXPECT_TRUE(WaitDisplay(L"\n01012345678")) << Display().c_str();
 }
 
+
+// Whether the phone's menu bar lies above the phone's window.
+bool BarAbovePhone(HWND phone)
+{
+    for (HWND w = GetTopWindow(nullptr); w && w != phone; w = GetWindow(w, GW_HWNDNEXT)) {
+        wchar_t cls[32] = L"";
+        GetClassNameW(w, cls, 32);
+        if (wcscmp(cls, L"menu_worker") == 0 && GetWindow(w, GW_OWNER) == phone)
+            return true;
+    }
+    return false;
+}
+
+// Taps that switch views and taps on a screen's list must leave the menu bar
+// on top: a covered bar hides the menu and its place answers for the buttons
+// below it.
+TEST_F(PhoneProgramTest, TheMenuBarStaysOnTopThroughViewSwitchesAndListTaps)
+{
+    ASSERT_TRUE(PhoneRunning());
+    uitest::Activate(s_phone);
+    ASSERT_TRUE(zentest::WaitUntil([] { return BarAbovePhone(s_phone); }, 2000));
+    ASSERT_TRUE(TapBarButton(40007));  // the call list
+    HWND list = FindChild(s_phone, L"CCeMWndCallList", nullptr);
+    ASSERT_NE(nullptr, list);
+    EXPECT_TRUE(zentest::WaitUntil([] { return BarAbovePhone(s_phone); }, 1000));
+    TapAt(list, 100, 100);
+    EXPECT_TRUE(zentest::WaitUntil([] { return BarAbovePhone(s_phone); }, 1000));
+    ASSERT_TRUE(TapBarButton(40010));  // back to the dial pad
+    EXPECT_TRUE(zentest::WaitUntil([&] { return !IsWindowVisible(list); }, 2000));
+    EXPECT_TRUE(zentest::WaitUntil([] { return BarAbovePhone(s_phone); }, 1000));
+}
+
 // The menu bar's pop-ups are real menus of the program: a tap on "설정" and
 // then on "통화 정보" opens the call information screen, whose close button
 // brings the dial pad back.

@@ -236,7 +236,9 @@ void CCeMSmsSenderWnd::SelectView(int view)
         return;
     ShowEditingControls(m_nPhase == kEditing);
     ShowWindow(m_progress.GetHwnd(), m_nPhase == kSending ? SW_SHOW : SW_HIDE);
-    if (m_nPhase == kEditing) {
+    // A hidden composer takes no focus: an edit with the focus brings up
+    // the input panel over whatever the user is looking at.
+    if (m_nPhase == kEditing && IsWindowVisible(m_hWnd)) {
         CCeMWnd* focus[] = {&m_callbackEdit, &m_recipientEdit, &m_textEdit};
         SetFocus(focus[m_nView]->GetHwnd());
     }

@@ -448,6 +448,118 @@ TEST_F(SimModuleTest, ConsoleCommandsDriveTheModule)
     EXPECT_TRUE(console.QuitRequested());
 }
 
+// Packet data: dialled with ATD, the data echoed and counted both ways.
+TEST_F(SimModuleTest, DataCallEchoesAndCountsUntilDtrDrops)
+{
+    module.SetDataTiming(20, 200);
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Say("AT+CRM=150"), "AT+CRM=150\r\r\nOK\r\n\n");
+    EXPECT_EQ(Say("ATDT1501"), "ATDT1501\r\n");  // nothing until the network answers
+    ASSERT_TRUE(WaitFor("\r\nCONNECT 115200\r\n"));
+    EXPECT_TRUE(module.ModemStatus() & MS_RLSD_ON);
+    zen::sim::SimDataCounts d = module.Data();
+    EXPECT_TRUE(d.connected && d.online);
+    EXPECT_EQ(d.number, "1501");
+    EXPECT_EQ(d.calls, 1u);
+    Take();
+    // Commands are data now: echoed as they are, not answered.
+    const std::string payload = std::string("AT$BATT?\r\n\0\xFF+", 13) + std::string(3000, 'x');
+    module.Receive(payload);
+    EXPECT_EQ(Take(), payload);
+    d = module.Data();
+    EXPECT_EQ(d.fromHandheld, payload.size());
+    EXPECT_EQ(d.toHandheld, payload.size());
+    EXPECT_EQ(module.Commands().back(), "ATDT1501");
+    // A ring waits for the data call to end.
+    module.Ring("0101234567");
+    EXPECT_EQ(module.Call(), SimModule::CallState::Idle);
+
+    module.SetControlLines(false, true);
+    EXPECT_EQ(Take(), "\r\nNO CARRIER\r\n");
+    EXPECT_FALSE(module.ModemStatus() & MS_RLSD_ON);
+    EXPECT_FALSE(module.Data().connected);
+    // Back to commands; the next call counts from zero but the totals go on.
+    module.SetControlLines(true, true);
+    EXPECT_EQ(Block(Say("AT$BATT?"))[0], "3.85");
+    Say("ATD#777");
+    ASSERT_TRUE(WaitFor("CONNECT"));
+    module.Receive("abc");
+    d = module.Data();
+    EXPECT_EQ(d.callFrom, 3u);
+    EXPECT_EQ(d.fromHandheld, payload.size() + 3);
+    EXPECT_EQ(d.calls, 2u);
+    zen::sim::SimConsole console(module, L"sim:none");
+    EXPECT_NE(console.Execute("data").find("data call to #777 on line"), std::string::npos);
+    EXPECT_EQ(console.Execute("ring"), "busy: a data call is up");
+    // The other side hangs up.
+    module.RemoteHangUp();
+    EXPECT_TRUE(WaitFor("NO CARRIER"));
+    EXPECT_FALSE(module.Data().connected);
+}
+
+TEST_F(SimModuleTest, EscapeNeedsSilenceAroundItThenAthHangsUp)
+{
+    module.SetDataTiming(10, 150);
+    Say("ATD1501");
+    ASSERT_TRUE(WaitFor("CONNECT"));
+    // "+++" inside the data is data.
+    Take();
+    module.Receive("a+++b");
+    Sleep(400);
+    EXPECT_EQ(Take(), "a+++b");
+    EXPECT_TRUE(module.Data().online);
+    // Followed by a byte within the guard time: still data.
+    Sleep(200);
+    module.Receive("+++");
+    Sleep(50);
+    module.Receive("z");
+    Sleep(400);
+    EXPECT_EQ(Take(), "+++z");
+    EXPECT_TRUE(module.Data().online);
+    // Silence before and after: "OK", commands again, the call still up.
+    Sleep(200);
+    module.Receive("+++");
+    ASSERT_TRUE(WaitFor("+++\r\nOK\r\n"));
+    EXPECT_FALSE(module.Data().online);
+    EXPECT_TRUE(module.Data().connected);
+    EXPECT_EQ(Block(Say("AT$PING?"))[0], "4");
+    const unsigned long long before = module.Data().fromHandheld;
+    EXPECT_EQ(Say("ATO"), "ATO\r\r\nCONNECT 115200\r\n\n");
+    module.Receive("q");
+    EXPECT_EQ(Take(), "q");
+    EXPECT_EQ(module.Data().fromHandheld, before + 1);  // the command's line feed is not data
+    Sleep(200);
+    module.Receive("+++");
+    ASSERT_TRUE(WaitFor("OK"));
+    EXPECT_EQ(Say("ATH"), "ATH\r\r\nOK\r\n\n");
+    EXPECT_FALSE(module.Data().connected);
+    EXPECT_FALSE(module.ModemStatus() & MS_RLSD_ON);
+    EXPECT_EQ(Block(Say("ATO"))[0], "NO CARRIER");
+}
+
+TEST_F(SimModuleTest, DataDialRefusedWhenLockedBusyOrPulled)
+{
+    module.SetDataTiming(10, 150);
+    EXPECT_EQ(Block(Say("ATD"))[0], "ERROR");
+    EXPECT_EQ(Block(Say("ATD12a"))[0], "ERROR");
+    EXPECT_EQ(Block(Say("AT+CRM=x"))[0], "ERROR");
+    module.Lock();
+    EXPECT_EQ(Block(Say("ATD1501"))[0], "NO CARRIER");
+    module.Unlock();
+    module.SetRingTiming(1000, 500, 5);
+    module.Ring("0101234567");
+    EXPECT_EQ(Block(Say("ATD1501"))[0], "BUSY");
+    module.RemoteHangUp();
+    // Pulled while dialling: no CONNECT ever comes, and the card is clean when it is back.
+    Say("ATD1501");
+    module.PowerOff();
+    module.PowerOn();
+    Sleep(100);
+    EXPECT_EQ(Output().find("CONNECT"), std::string::npos);
+    EXPECT_FALSE(module.Data().connected);
+    EXPECT_EQ(Block(Say("AT$PING?"))[0], "4");
+}
+
 // A reply still going out when the module is destroyed finishes with the
 // module's state intact.
 TEST(SimModuleLifetime, DestructionWaitsForTheRunningAction)

@@ -253,6 +253,9 @@ TEST(ShellStartMenu, StartsWhatExistsAndReportsWhatIsMissing)
     };
     ASSERT_TRUE(choose(2));  // the contacts tool
     EXPECT_TRUE(WaitUntil([&] { return dir.Started().find(L"zencontacts.exe") != std::wstring::npos; }, 5000));
+    ASSERT_TRUE(dir.Put(L"start_probe.exe", L"zendial.exe"));
+    ASSERT_TRUE(choose(4));  // the dial-up connection
+    EXPECT_TRUE(WaitUntil([&] { return dir.Started().find(L"zendial.exe") != std::wstring::npos; }, 5000));
 
     ASSERT_TRUE(choose(1));  // the phone, not there
     HWND box = nullptr;

@@ -1,0 +1,228 @@
+// Text messages through Zentrika.exe as the user runs it: a Korean text from
+// the module arrives while the dial view is shown, is read in the message
+// view and answered with a text typed on the input panel's Korean layout.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <sipapi.h>
+
+#include <string>
+#include <vector>
+
+#include "ContactFixture.h"
+#include "PhoneProgram.h"
+#include "Screenshot.h"
+#include "UiInput.h"
+#include "WinTest.h"
+#include "modem/CodePage.h"
+#include "stores/CCeDataManager.h"
+
+namespace {
+
+using zen::sim::ToCp949;
+
+// The input panel's two-set rows under the digit row; shift is the first
+// key of the fourth row.
+const wchar_t* const kRows[] = {L"1234567890", L"ㅂㅈㄷㄱㅅㅛㅕㅑㅐㅔ", L"ㅁㄴㅇㄹㅎㅗㅓㅏㅣ\b",
+                                L"^ㅋㅌㅊㅍㅠㅜㅡ,."};
+
+class SmsProgramTest : public phoneprog::PhoneProgramTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        phoneprog::Options options;
+        options.storeName = L"smsprogram";
+        options.prepare = [] {
+            contacttest::AddPerson({L"홍길동", L"0101234567"});
+            CCeDataManager data;
+            data.m_EnvDB.Load();
+            data.m_Settings.bMessageTone = 1;
+            data.m_Settings.nNewMessages = 0;
+            data.m_EnvDB.Save();
+        };
+        StartSession(options);
+    }
+    static void TearDownTestSuite() { EndSession(); }
+
+    static SettingsBlock Settings()
+    {
+        CCeDataManager data;
+        data.m_EnvDB.Load();
+        return data.m_Settings;
+    }
+    static std::vector<SmsItem> Stored()
+    {
+        UseDioHanConversion();
+        CCeSmsDB db(nullptr);
+        db.Load();
+        std::vector<SmsItem> out;
+        for (int i = 0; i < db.CachedCount(); ++i)
+            out.push_back(*db.Nth(kSmsAll, i));
+        return out;
+    }
+    static HWND Messages() { return FindWindowExW(s_phone, nullptr, L"CCeMWndSMS", nullptr); }
+    static bool WaitTitle(const std::wstring& title)
+    {
+        return zentest::WaitUntil([&] { return TextOf(Messages()) == title; }, 5000);
+    }
+    static RECT Panel()
+    {
+        SIPINFO si = {};
+        si.cbSize = sizeof si;
+        SipGetInfo(&si);
+        return si.rcSipRect;
+    }
+    static void TapPanel(int row, int col, int rows)
+    {
+        const RECT p = Panel();
+        const int w = (p.right - p.left) / 10, h = (p.bottom - p.top) / rows;
+        uitest::Tap({p.left + col * w + w / 2, p.top + row * h + h / 2});
+        zentest::PumpMessages(60);
+    }
+    // Jamo keys of the Korean layout; '^' shift, ' ' the space bar.
+    static void TypeHangul(const std::wstring& keys)
+    {
+        for (wchar_t k : keys) {
+            if (k == L'^') {
+                TapPanel(3, 0, 5);
+            } else if (k == L' ') {
+                TapPanel(4, 5, 5);
+            } else {
+                for (int r = 0; r < 4; ++r)
+                    if (const wchar_t* at = wcschr(kRows[r], k)) {
+                        TapPanel(r, static_cast<int>(at - kRows[r]), 5);
+                        break;
+                    }
+            }
+        }
+    }
+};
+
+// Arrives while the dial view is shown: stored, counted in the message
+// window's title and in nNewMessages, the display's unread mark lit and the
+// tone heard at the sound device.
+TEST_F(SmsProgramTest, AKoreanTextArrivesWhileTheDialViewIsShown)
+{
+    ASSERT_TRUE(PhoneRunning());
+    uitest::Activate(s_phone);
+    ASSERT_TRUE(WaitSent("AT$SMSNEWMT0?", 1)) << "the start-up read";
+    HWND messages = Messages();
+    ASSERT_NE(nullptr, messages);
+    ASSERT_FALSE(IsWindowVisible(messages));
+    zentest::PumpMessages(300);
+    RECT lcd;
+    GetWindowRect(s_lcd, &lcd);
+    const RECT mark = {lcd.left + 190, lcd.top + 3, lcd.left + 204, lcd.top + 14};
+    const zentest::Image before = zentest::CaptureScreen();
+    // Each sound opens the device anew and rewrites the capture: start empty.
+    wchar_t capture[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"ZEN_WAVE_CAPTURE", capture, MAX_PATH);
+    DeleteFileW((std::wstring(L"Z:") + capture).c_str());
+    ASSERT_EQ(0, CaptureBytes());
+
+    s_card->Module().IncomingTextW("0101234567", L"안녕하세요? 내일 만나요.");
+    ASSERT_TRUE(WaitTitle(L"미확인: 1, 총: 1")) << TextOf(Messages()).size();
+    EXPECT_FALSE(IsWindowVisible(messages)) << "the dial view stays";
+    EXPECT_TRUE(zentest::WaitUntil([&] { return CaptureBytes() > 0; }, 5000)) << "sms.wav played";
+    EXPECT_TRUE(zentest::WaitUntil([] { return Settings().nNewMessages == 1; }, 3000));
+    const auto stored = Stored();
+    ASSERT_EQ(1u, stored.size());
+    EXPECT_EQ(kSmsUnread, stored[0].nState);
+    EXPECT_EQ(ToCp949(L"안녕하세요? 내일 만나요."), stored[0].szText);
+    EXPECT_STREQ(L"홍길동", stored[0].szName);
+    zentest::PumpMessages(500);
+    const zentest::Image after = zentest::CaptureScreen();
+    EXPECT_GT(zentest::DifferentShare(before, after, mark), 0.1) << "the unread mark on the display";
+    Shot(L"sms-program-arrived");
+}
+
+// Read in the message view: the row turns read and the count drops; the
+// reply is typed on the Korean panel and sent as the exact line.
+TEST_F(SmsProgramTest, ReadAndAnsweredFromTheKoreanPanel)
+{
+    ASSERT_TRUE(PhoneRunning());
+    uitest::Activate(s_phone);
+    ASSERT_TRUE(TapBarButton(40010));
+    HWND messages = Messages();
+    ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(messages); }, 3000));
+    HWND list = FindChild(messages, L"CCeMItemList", nullptr);
+    ASSERT_NE(nullptr, list);
+    TapAt(list, 60, 8);
+    ASSERT_TRUE(WaitTitle(L"미확인: 0, 총: 1"));
+    EXPECT_TRUE(zentest::WaitUntil([] { return Stored()[0].nState == kSmsRead; }, 3000));
+    Shot(L"sms-program-reader");
+
+    HWND reply = FindChild(list, L"Button", L"답장");
+    ASSERT_NE(nullptr, reply);
+    RECT rc;
+    GetWindowRect(reply, &rc);
+    uitest::Tap({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+    HWND composer = FindChild(messages, L"SMS Sender", nullptr);
+    ASSERT_NE(nullptr, composer);
+    HWND text = GetDlgItem(composer, 102);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(text); }, 3000));
+    const RECT panel = Panel();
+    ASSERT_LT(panel.top, panel.bottom);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(Messages()).rfind(L"새메시지", 0) == 0; }, 3000));
+
+    TapPanel(3, 8, 4);  // the Latin panel's layout key: to Korean
+    TypeHangul(L"ㄴㅔ ㅇㅏㄹㄱㅔ^ㅅㅅㅡㅂㄴㅣㄷㅏ");
+    const std::wstring typed = L"네 알겠습니다";
+    EXPECT_TRUE(zentest::WaitUntil([&] { return TextOf(text) == typed; }, 3000)) << TextOf(text).size();
+    EXPECT_TRUE(WaitTitle(L"새메시지 - 남은 글자 : 67 (1/3)"));
+    Shot(L"sms-program-composer");
+
+    HWND send = FindChild(composer, L"Button", L"전송");
+    ASSERT_NE(nullptr, send);
+    GetWindowRect(send, &rc);
+    uitest::Tap({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+    ASSERT_TRUE(WaitSent("AT$SMSMO", 1));
+    EXPECT_EQ(std::vector<std::string>{"AT$SMSMO0=0101234567,01012345678,4098,\"" + ToCp949(typed) + "\""},
+              SentLines("AT$SMSMO"));
+    const auto outbox = s_card->Module().Outbox();
+    ASSERT_EQ(1u, outbox.size());
+    EXPECT_EQ(ToCp949(typed), outbox[0].body);
+    // The module's verdict: the stored message turns sent.
+    EXPECT_TRUE(zentest::WaitUntil(
+        [] {
+            for (const SmsItem& i : Stored())
+                if (!(i.nState & kSmsReceivedBit))
+                    return i.nState == kSmsSent;
+            return false;
+        },
+        5000));
+    Shot(L"sms-program-sent");
+}
+
+// Another program starts the phone with "SMS <number>": the running copy
+// opens the composer in the message view with that recipient.
+TEST_F(SmsProgramTest, ASecondStartWithSmsOpensTheComposerForTheNumber)
+{
+    ASSERT_TRUE(PhoneRunning());
+    // Another program is in front (with the phone in front the line is dropped).
+    HWND other = uitest::MakeHost(L"other");
+    SetWindowPos(other, HWND_TOP, 0, 0, 240, 320, SWP_SHOWWINDOW);
+    uitest::Activate(other);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return GetForegroundWindow() == other; }, 3000));
+    HANDLE second = phoneprog::StartPhone(L"SMS 0109998888");
+    ASSERT_NE(nullptr, second);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second, 15000));
+    CloseHandle(second);
+    EXPECT_TRUE(zentest::WaitUntil([] { return GetForegroundWindow() == s_phone; }, 3000));
+    DestroyWindow(other);
+    HWND messages = Messages();
+    ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowVisible(messages); }, 5000));
+    HWND composer = FindChild(messages, L"SMS Sender", nullptr);
+    ASSERT_NE(nullptr, composer);
+    HWND recipients = GetDlgItem(composer, 105);
+    EXPECT_TRUE(zentest::WaitUntil([&] { return SendMessageW(recipients, LB_GETCOUNT, 0, 0) == 1; }, 3000));
+    wchar_t number[32] = {};
+    if (SendMessageW(recipients, LB_GETTEXTLEN, 0, 0) < 32)
+        SendMessageW(recipients, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(number));
+    EXPECT_STREQ(L"0109998888", number);
+    EXPECT_TRUE(WaitTitle(L"새메시지 - 남은 글자 : 80 (0/3)"));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(composer, 102))) << "the text view, ready for typing";
+    Shot(L"sms-program-second-start");
+}
+
+}  // namespace
