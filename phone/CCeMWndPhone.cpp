@@ -6,8 +6,10 @@
 #include <iterator>
 
 #include <aygshell.h>
+#include <sipapi.h>
 
 #include "modem/ModemMessages.h"
+#include "phone/AddContactRequest.h"
 #include "phone/CommandLine.h"
 #include "phone/Companions.h"
 #include "phone/DialPadSkin.h"
@@ -195,6 +197,9 @@ int CCeMWndPhone::SwitchView(int view)
             m_pScreen.reset(maker->second.make(m_hWnd, PhoneGeometry::Views(rc.right, rc.bottom), plan.page));
         }
     }
+    // A tap on the bar that opened the view can leave this window above it.
+    if (m_hWnd)
+        PostMessageW(m_hWnd, kRaiseMenuBar, 0, 0);
     return 1;
 }
 
@@ -384,6 +389,8 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_OPEN_COMPOSER:
         OpenComposer(wp, lp);
         return 0;
+    case WM_ADD_CONTACT:
+        return OfferNewContact(hwnd, wp);
     case WM_COPYDATA: {
         wchar_t text[PhoneCommandLine::kChars];
         CopyDataText(reinterpret_cast<const COPYDATASTRUCT*>(lp), text, PhoneCommandLine::kChars);
@@ -428,9 +435,24 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
         }
         break;
+    case WM_PARENTNOTIFY:
+        // A tap on a screen's control may bring this window above its bar.
+        if (LOWORD(wp) == WM_LBUTTONDOWN)
+            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+        break;
+    case WM_SETTINGCHANGE:
+        // So may the input panel coming or going.
+        if (wp == SPI_SETSIPINFO)
+            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+        break;
     case kRaiseMenuBar:
-        if (m_MenuBar.Hwnd())
-            SetWindowPos(m_MenuBar.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (m_MenuBar.Hwnd()) {
+            // Through the top-most band and back: the display then restacks
+            // the bar even where it already counts as on top.
+            const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+            SetWindowPos(m_MenuBar.Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
+            SetWindowPos(m_MenuBar.Hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+        }
         return 0;
     case WM_WINDOWPOSCHANGED:
         // The menu bar is this window's own pop-up and belongs above it;

@@ -33,6 +33,8 @@ public:
     // with wParam 0 and the recipient's UTF-16 text, or 0, in lParam).
     static constexpr UINT WM_OPEN_COMPOSER = 4126;
     static constexpr UINT WM_SHOW_MESSAGES = 4127;
+    // Offers a number (UTF-16 text in wParam) for the contacts.
+    static constexpr UINT WM_ADD_CONTACT = 4128;
     // Posted by the modem port driver: 0 the module went away, 1 back.
     static constexpr UINT WM_MODEM_WAKE = WM_USER + 1000;
     static constexpr UINT kRaiseMenuBar = WM_APP + 1;  // posted to itself

@@ -256,20 +256,32 @@ HWND SipWindow()
 
 }  // namespace
 
+static BOOL CALLBACK TellSipChange(HWND hwnd, LPARAM)
+{
+    if (hwnd != g_sip)
+        SendMessageW(hwnd, WM_SETTINGCHANGE, SPI_SETSIPINFO, 0);
+    return TRUE;
+}
+
 extern "C" BOOL SipShowIM(DWORD dwFlag)
 {
+    const bool wasOn = g_sip && IsWindow(g_sip) && IsWindowVisible(g_sip);
     if (dwFlag & SIPF_ON) {
         HWND sip = SipWindow();
         if (!sip)
             return FALSE;
         SetWindowPos(sip, HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-        return TRUE;
+    } else {
+        EndComposing();
+        g_shift = false;
+        if (g_sip && IsWindow(g_sip))
+            ShowWindow(g_sip, SW_HIDE);
     }
-    EndComposing();
-    g_shift = false;
-    if (g_sip && IsWindow(g_sip))
-        ShowWindow(g_sip, SW_HIDE);
+    // The thread's top-level windows hear of the change, as the shell's
+    // windows do on the handheld.
+    if (wasOn != ((dwFlag & SIPF_ON) != 0))
+        EnumThreadWindows(GetCurrentThreadId(), TellSipChange, 0);
     return TRUE;
 }
 

@@ -11,6 +11,11 @@ extern "C" {
 #define SIPF_DOCKED 0x00000002
 #define SIPF_LOCKED 0x00000004
 
+// WM_SETTINGCHANGE's wParam when the input panel came up or went away.
+#ifndef SPI_SETSIPINFO
+#define SPI_SETSIPINFO 224
+#endif
+
 typedef struct tagSIPINFO {
     DWORD cbSize;
     DWORD fdwFlags;

@@ -26,13 +26,9 @@ void FillError(HWND owner) { prefs::Notice(owner, L"정보를 올바로 기입�
 // --- per person ----------------------------------------------------------------
 
 CCeMPersonBellList::CCeMPersonBellList()
+    : CCeMBellList(IDB_USERBELL_PICTURE, {77, 90}, {100, 59, 90, 150}, {100, 81}, {150, 81})
 {
     m_columns = {{L"이름", 9, 70}, {L"전화번호", 75, 150}, {L"벨 소리", 155, -1}};
-    m_nPictureId = IDB_USERBELL_PICTURE;
-    m_ptPictureFromCorner = {77, 90};
-    m_bellPlace = {100, 59, 90, 150};
-    m_ptOk = {100, 81};
-    m_ptCancel = {150, 81};
 }
 
 int CCeMPersonBellList::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
@@ -126,13 +122,9 @@ int CCeMPersonBellList::OnCommand(int code, int id, HWND control)
 // --- per group -------------------------------------------------------------------
 
 CCeMGroupBellList::CCeMGroupBellList()
+    : CCeMBellList(IDB_GROUPBELL_PICTURE, {107, 90}, {85, 38, 105, 120}, {100, 62}, {150, 62})
 {
     m_columns = {{L"그룹", 9, 100}, {L"벨 소리", 105, -1}};
-    m_nPictureId = IDB_GROUPBELL_PICTURE;
-    m_ptPictureFromCorner = {107, 90};
-    m_bellPlace = {85, 38, 105, 120};
-    m_ptOk = {100, 62};
-    m_ptCancel = {150, 62};
 }
 
 int CCeMGroupBellList::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)

@@ -83,6 +83,8 @@ int CCeMWndUserBell::OnCommand(int code, int id, HWND control)
     case kKind:
         if (code == CBN_SELCHANGE) {
             const bool groups = SendMessageW(m_kind.GetHwnd(), CB_GETCURSEL, 0, 0) == 1;
+            m_person.StopPreview();
+            m_group.StopPreview();
             ShowWindow((groups ? m_person : static_cast<CCeMBellList&>(m_group)).GetHwnd(), SW_HIDE);
             CCeMBellList& shown = groups ? static_cast<CCeMBellList&>(m_group) : m_person;
             ShowWindow(shown.GetHwnd(), SW_SHOW);

@@ -157,3 +157,43 @@ TEST_F(SipHangulTest, MovingTheCaretEndsComposing)
 }
 
 }  // namespace
+
+namespace {
+
+int g_sipNotices = 0;
+
+LRESULT CALLBACK CountSipNotices(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_SETTINGCHANGE && wp == SPI_SETSIPINFO)
+        ++g_sipNotices;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+// The thread's windows hear when the panel comes and goes, once per change
+// and not when it only stays as it was.
+TEST(SipNotice, ComingAndGoingIsToldToTheThreadsWindows)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = CountSipNotices;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"sip notice watcher";
+    RegisterClassW(&wc);
+    HWND watcher = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, watcher);
+    SipShowIM(SIPF_OFF);
+    zentest::PumpMessages(50);
+    g_sipNotices = 0;
+
+    ASSERT_TRUE(SipShowIM(SIPF_ON));
+    ASSERT_TRUE(SipShowIM(SIPF_ON));
+    zentest::PumpMessages(50);
+    EXPECT_EQ(1, g_sipNotices);
+    ASSERT_TRUE(SipShowIM(SIPF_OFF));
+    ASSERT_TRUE(SipShowIM(SIPF_OFF));
+    zentest::PumpMessages(50);
+    EXPECT_EQ(2, g_sipNotices);
+    DestroyWindow(watcher);
+}
