@@ -435,11 +435,6 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
         }
         break;
-    case WM_PARENTNOTIFY:
-        // A tap on a screen's control may bring this window above its bar.
-        if (LOWORD(wp) == WM_LBUTTONDOWN)
-            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
-        break;
     case WM_SETTINGCHANGE:
         // So may the input panel coming or going.
         if (wp == SPI_SETSIPINFO)
