@@ -183,11 +183,8 @@ int CCeMWndPhone::SwitchView(int view)
     m_nView = view;
     if (plan.showNext) {
         CCeMWnd* standing = StandingScreen(view);
-        // Shown without activating: an activating show raises this window
-        // above its own menu bar.
         if (standing && standing->GetHwnd())
-            SetWindowPos(standing->GetHwnd(), HWND_TOP, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+            ShowWindow(standing->GetHwnd(), SW_SHOW);
     }
     if (plan.createNext) {
         auto maker = m_Makers.find(next->screen);
@@ -197,7 +194,8 @@ int CCeMWndPhone::SwitchView(int view)
             m_pScreen.reset(maker->second.make(m_hWnd, PhoneGeometry::Views(rc.right, rc.bottom), plan.page));
         }
     }
-    // A tap on the bar that opened the view can leave this window above it.
+    // Showing a screen can restack this window above its menu bar without
+    // telling it; put the bar back once the switch is done.
     if (m_hWnd)
         PostMessageW(m_hWnd, kRaiseMenuBar, 0, 0);
     return 1;
@@ -405,10 +403,12 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_PARENTNOTIFY:
         // A tap inside a screen can end with this window above its bar
-        // (the platform restacks it without telling); put the bar back once
-        // the tap has been handled.
-        if (LOWORD(wp) == WM_LBUTTONDOWN)
+        // (the platform restacks it without telling): put the bar back now
+        // and again once the tap has been handled.
+        if (LOWORD(wp) == WM_LBUTTONDOWN) {
+            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
             SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
+        }
         break;
     case WM_TIMER:
         if (wp == kRaiseBarTimer) {
