@@ -6,6 +6,7 @@
 
 #include "phone/CCeMWndLcd.h"
 #include "phone/LcdSettings.h"
+#include "toolkit/WindowText.h"
 
 namespace {
 
@@ -46,16 +47,8 @@ LRESULT CCeMWndLcd::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         else
             ShownMessageLine(message);
         ShownNumberLine(number);
-        const int length = swprintf(text, 2 * kLineLength + 2, L"%ls\n%ls", message, number);
-        if (msg == WM_GETTEXTLENGTH)
-            return length;
-        const int room = static_cast<int>(wp);
-        if (room <= 0 || !lp)
-            return 0;
-        const int copied = length < room ? length : room - 1;
-        wmemcpy(reinterpret_cast<wchar_t*>(lp), text, copied);
-        reinterpret_cast<wchar_t*>(lp)[copied] = 0;
-        return copied;
+        swprintf(text, 2 * kLineLength + 2, L"%ls\n%ls", message, number);
+        return AnswerTextQuery(msg, wp, lp, text);
     }
     return CCeMWnd::WindowProc(hwnd, msg, wp, lp);
 }

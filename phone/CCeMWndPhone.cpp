@@ -229,6 +229,13 @@ void CCeMWndPhone::OnNam(int ok)
     PassResultToServiceScreen(m_pScreen.get(), 40, ok, m_data.m_Modem);
 }
 
+void CCeMWndPhone::OnModeReset(int)
+{
+    // Even an unanswered reset may have reached the module. The screen that
+    // asked for it clears the flag when its wait is over.
+    InterlockedExchange(&m_data.m_Modem.LineCheckSuspended, 1);
+}
+
 void CCeMWndPhone::CallListChanged()
 {
     // The call list reloads from the store; call information repaints.
@@ -314,6 +321,17 @@ void CCeMWndPhone::OnModemWake(int watching)
         return;
     m_Lcd.ShowMessage(L"*** 모뎀 재연결 ***", CCeMWndLcd::kModeBlinking, kUntilReplaced);
     m_Calls.ResetCall(m_hWnd, MessageWindow());
+}
+
+void CCeMWndPhone::KeepMenuBarAbove()
+{
+    HWND bar = m_MenuBar.Hwnd();
+    if (!bar || !m_hWnd || GetForegroundWindow() != m_hWnd)
+        return;
+    for (HWND w = GetWindow(m_hWnd, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+        if (w == bar)
+            return;
+    SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void CCeMWndPhone::RefreshCompanions()
@@ -404,17 +422,23 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
             return 0;
         }
-        if (wp == kTickTimer)
+        if (wp == kTickTimer) {
             OnTick();
+            // Restacks that no press announced (a drop-down closed by the
+            // keys, an application key) are mended within a second.
+            KeepMenuBarAbove();
+        }
         return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE) {
             HideTaskbar(hwnd);
-            // Brought back from behind another program: the bar comes along,
-            // once the activation has finished moving this window.
+            // Brought back from behind another program (or a box of its
+            // own): the bar comes along, once the activation has finished
+            // moving this window, and again a moment later.
             PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+            SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
         }
         break;
     case WM_SETTINGCHANGE:

@@ -130,6 +130,9 @@ public:
     void OnVersion(int ok) override;
     void OnStatusInfo(int ok) override;
     void OnNam(int ok) override;
+    // The module restarts once it has answered: its lines drop and come back,
+    // which must not be taken for a ring or a lost call.
+    void OnModeReset(int ok) override;
     void OnSysTime(int ok) override;
     void OnPing(int ok) override;
     void OnVolume(int ok) override;
@@ -195,6 +198,10 @@ private:
     std::map<int, ScreenMaker> m_Makers;
 
     void BindAppKeys(HWND hwnd);
+    // Puts the menu bar back above this window when it is in front and
+    // something (a control taking the pen, a closed drop-down) raised it
+    // over its own bar.
+    void KeepMenuBarAbove();
     void StepCallVolume(int delta);
 
     DisplayPower m_DisplayPower;

@@ -82,6 +82,8 @@ int wmain(int argc, wchar_t** argv)
         if (!CeDevMgrDriverRegistered(pnpId.c_str()))
             CeDevMgrRegisterDriver(pnpId.c_str(), L"Serial.dll", L"COM");
         Say("zensim: " + console.Execute("insert"));
+        // A module that restarts takes its card out of the slot and back.
+        module.SetRestartHandler([&console](bool back) { back ? console.InsertCard() : console.RemoveCard(); });
     }
     Say("zensim: type help for the commands");
     std::string line;
@@ -90,6 +92,7 @@ int wmain(int argc, wchar_t** argv)
         if (!reply.empty())
             Say(reply);
     }
+    module.SetRestartHandler(nullptr);
     if (card)
         console.RemoveCard();
     link.Stop();

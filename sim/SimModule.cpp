@@ -182,19 +182,32 @@ void SimModule::ProcessByte(char c)
 void SimModule::Restart()
 {
     // Once its answer is out, the module goes away (lines down, deaf) and
-    // comes back out of naming mode.
+    // comes back out of naming mode. A card in a slot leaves it meanwhile,
+    // so the handheld sees its port go and come back.
     scheduler_.After(delayMs_ + 50, [this] {
-        Lock_ hold(lock_);
-        if (!powered_)
-            return;
-        restarting_ = true;
-        SetLines(0);
-        scheduler_.After(resetMs_, [this] {
+        std::function<void(bool)> slot;
+        {
             Lock_ hold(lock_);
-            restarting_ = false;
-            naming_ = false;
-            if (powered_)
-                SetLines(kPowered);
+            if (!powered_)
+                return;
+            restarting_ = true;
+            SetLines(0);
+            slot = restartHandler_;
+        }
+        if (slot)
+            slot(false);
+        scheduler_.After(resetMs_, [this] {
+            std::function<void(bool)> slot;
+            {
+                Lock_ hold(lock_);
+                restarting_ = false;
+                naming_ = false;
+                if (powered_)
+                    SetLines(kPowered);
+                slot = restartHandler_;
+            }
+            if (slot)
+                slot(true);
         });
     });
 }
@@ -848,6 +861,12 @@ void SimModule::SetResetTime(DWORD ms)
 {
     Lock_ hold(lock_);
     resetMs_ = ms;
+}
+
+void SimModule::SetRestartHandler(std::function<void(bool back)> handler)
+{
+    Lock_ hold(lock_);
+    restartHandler_ = std::move(handler);
 }
 
 bool SimModule::InNamingMode() const

@@ -94,6 +94,10 @@ public:
     // How long the module is away after "AT$BWMODE=RESET": its lines drop and
     // it answers nothing until it has started again.
     void SetResetTime(DWORD ms);
+    // What the slot does with a card whose module restarts: called with false
+    // once it has gone (lines down) and with true when it is back, on the
+    // module's own thread and outside its lock. Without one only the lines drop.
+    void SetRestartHandler(std::function<void(bool back)> handler);
     // Dialled calls are answered after `ms` (negative: only by RemoteAnswer).
     void SetAutoAnswer(int ms);
     void SetRingTiming(DWORD periodMs, DWORD onMs, int maxRings);
@@ -201,6 +205,7 @@ private:
     bool naming_ = false;      // numbers can be programmed
     bool restarting_ = false;  // after a reset, until the module is back
     DWORD resetMs_ = 3000;
+    std::function<void(bool back)> restartHandler_;
     std::string ownNumbers_[5] = {"01012345678", "01712345678", "", "", ""};
     std::vector<SimMessage> inbox_;
     std::vector<SimMessage> outbox_;

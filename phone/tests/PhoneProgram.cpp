@@ -114,10 +114,13 @@ HWND PhoneMenuBar(HWND phone)
 
 Card::Card() : m_pnpId(L"PCMCIA\\CDMA2000_1x_Zentrika_prog" + std::to_wstring(GetCurrentProcessId())), m_link(m_module)
 {
+    // A module that restarts takes its card out of the slot and back.
+    m_module.SetRestartHandler([this](bool back) { back ? Insert() : Remove(); });
 }
 
 Card::~Card()
 {
+    m_module.SetRestartHandler(nullptr);
     Remove();
     m_link.Stop();
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Drivers\\PCMCIA\\" + m_pnpId).c_str());

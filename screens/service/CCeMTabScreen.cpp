@@ -2,6 +2,7 @@
 
 #include "screens/service/OffscreenPaint.h"
 #include "toolkit/ToolkitMessages.h"
+#include "toolkit/WindowText.h"
 
 namespace {
 
@@ -102,9 +103,23 @@ LRESULT CCeMTabScreen::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return reinterpret_cast<LRESULT>(m_hPanelBrush);
     case WM_ERASEBKGND:
         return 1;  // the whole client area is painted off-screen
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH: {
+        wchar_t text[256];
+        PageText(text, 256);
+        if (!text[0])
+            return CCeMWnd::WindowProc(hwnd, msg, wp, lp);
+        return AnswerTextQuery(msg, wp, lp, text);
+    }
     default:
         return CCeMWnd::WindowProc(hwnd, msg, wp, lp);
     }
+}
+
+void CCeMTabScreen::PageText(wchar_t* out, int outChars) const
+{
+    if (out && outChars > 0)
+        out[0] = 0;
 }
 
 void CCeMTabScreen::SelectTab(int tab)

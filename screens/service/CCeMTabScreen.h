@@ -40,6 +40,10 @@ public:
     static constexpr RECT kPanel = {100, 27, 237, 187};
     static constexpr RECT kPageText = {105, 35, 232, 180};
 
+    // The text the page shows (empty for pages of controls only). It is also
+    // the window's text, so other programs can read the screen.
+    virtual void PageText(wchar_t* out, int outChars) const;
+
 protected:
     // Tabs of the screen (count 0: a screen without tabs and a title only).
     void SetTabs(const TabDef* tabs, int count, const wchar_t* title);

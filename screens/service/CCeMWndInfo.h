@@ -30,7 +30,7 @@ public:
     // How long the version page waits for the module before it says so.
     void SetVersionWait(DWORD ms) { m_dwVersionWait = ms; }
     // The text of the page shown (tabs 1 and 2; empty on tab 0).
-    void PageText(wchar_t* out, int outChars) const;
+    void PageText(wchar_t* out, int outChars) const override;
 
 protected:
     void CreateControls(HWND hwnd) override;

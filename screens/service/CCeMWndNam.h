@@ -45,7 +45,7 @@ public:
     static std::vector<std::wstring> EngineeringLines(const ModemStatus& s);
     // A new number must be 10 or 11 digits.
     static bool IsProgrammableNumber(const wchar_t* text);
-    void PageText(wchar_t* out, int outChars) const;
+    void PageText(wchar_t* out, int outChars) const override;
 
 protected:
     void CreateControls(HWND hwnd) override;

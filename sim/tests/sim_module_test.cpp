@@ -161,6 +161,42 @@ TEST_F(SimModuleTest, NumbersAreProgrammedOnlyInNamingModeAndAResetRestartsTheMo
     EXPECT_EQ(Block(Say("AT$PHONENUM=0111111111"))[0], "ERROR");
 }
 
+// In a slot, the restarting card leaves and is put back as the slot does with
+// a real one: power off after its lines dropped, power on once it is back.
+TEST_F(SimModuleTest, ARestartingCardLeavesItsSlotAndComesBackWithItsNumber)
+{
+    module.SetResetTime(300);
+    std::vector<std::string> slot;
+    module.SetRestartHandler([&](bool back) {
+        const std::string what = back ? (module.Restarting() ? "in while away" : "in") : "out";
+        const std::string lines = module.ModemStatus() & MS_DSR_ON ? "lines up" : "lines down";
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            slot.push_back(what);
+            slot.push_back(lines);
+        }
+        back ? module.PowerOn() : module.PowerOff();
+    });
+    EXPECT_EQ(Block(Say("AT$BWMODE=NAMING")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$PHONENUM=0105556666")).back(), "OK");
+    EXPECT_EQ(Block(Say("AT$BWMODE=RESET")).back(), "OK");
+    const DWORD start = GetTickCount();
+    auto seen = [&] {
+        std::lock_guard<std::mutex> hold(lock);
+        return slot.size();
+    };
+    while (seen() < 4 && GetTickCount() - start < 3000)
+        Sleep(5);
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        EXPECT_EQ(slot, (std::vector<std::string>{"out", "lines down", "in", "lines down"}));
+    }
+    EXPECT_EQ(MS_DSR_ON | MS_CTS_ON, module.ModemStatus() & (MS_DSR_ON | MS_CTS_ON));
+    EXPECT_FALSE(module.InNamingMode());
+    EXPECT_EQ(Block(Say("AT$DIAL?"))[0], "0105556666");
+    module.SetRestartHandler(nullptr);
+}
+
 TEST_F(SimModuleTest, DialLinePaddingDoesNotSpoilTheNextEcho)
 {
     module.SetAutoAnswer(-1);

@@ -10,6 +10,7 @@
 #include "PhoneScreenFixture.h"
 #include "screens/service/CCeMWndHWButton.h"
 #include "screens/service/CCeMWndKitReset.h"
+#include "screens/service/ModuleReset.h"
 #include "toolkit/CCeMMsgBox.h"
 
 namespace {
@@ -184,6 +185,56 @@ TEST_F(KitResetTest, WithoutALinkItSaysSoAndDoesNotWait)
     EXPECT_EQ(L"젠트리카와 연결되어 있지 않습니다.", screen.notices[0]);
     zentest::PumpMessages(100);
     EXPECT_EQ(0, parent.closeRequests);
+}
+
+// The main window on the link: once the module has answered the reset, its
+// lines are not watched until the screen's wait is over, so the ring pulses
+// of a restarting module are not taken for a broken one.
+class PhoneResetTest : public PhoneScreenTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        PhoneScreenTest::SetUpTestSuite();
+        ASSERT_TRUE(CeDevMgrStartInProcess()) << GetLastError();
+    }
+    static void TearDownTestSuite() { CeDevMgrStopInProcess(); }
+    void SetUp() override
+    {
+        PhoneScreenTest::SetUp();
+        ASSERT_TRUE(card.Insert()) << GetLastError();
+        ASSERT_EQ(1, phone.CreatePhone(GetModuleHandleW(nullptr)));
+        data.m_Modem.SetSettleDelay(50);
+        ASSERT_EQ(0, phone.Calls().ResetCall(phone.GetHwnd()));
+        ASSERT_TRUE(zentest::WaitUntil(
+            [&] { return data.m_Modem.LinkState == LINK_READY && data.m_Modem.Ready && !data.m_Modem.QueuedCount(); },
+            5000));
+    }
+    void TearDown() override
+    {
+        data.m_Modem.Close();
+        PhoneScreenTest::TearDown();
+    }
+    size_t Sent(const std::string& prefix) { return modulecmd::Sent(card, prefix).size(); }
+
+    ModuleCard card;
+};
+
+TEST_F(PhoneResetTest, AnAnsweredResetKeepsTheLineCheckOffUntilTheWaitIsOver)
+{
+    zen::sim::SimModule& module = card.Module();
+    module.SetResetTime(1200);
+    ASSERT_EQ(0, data.m_Modem.LineCheckSuspended);
+    ASSERT_NE(0, data.m_Modem.CmdModeReset());
+    ASSERT_TRUE(zentest::WaitUntil([&] { return data.m_Modem.LineCheckSuspended == 1; }, 3000));
+    module.RingBurst(7, 120);
+    zentest::PumpMessages(1200);
+    EXPECT_EQ(0u, Sent("AT$DELALLMT"));
+    EXPECT_EQ(1, data.m_Modem.LineCheckSuspended);
+
+    ASSERT_TRUE(zentest::WaitUntil([&] { return !module.Restarting(); }, 3000));
+    FinishModuleReset(data.m_Modem);
+    module.RingBurst(7, 120);
+    EXPECT_TRUE(zentest::WaitUntil([&] { return Sent("AT$DELALLMT") > 0; }, 3000));
 }
 
 }  // namespace
