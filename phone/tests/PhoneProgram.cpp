@@ -344,6 +344,16 @@ void PhoneProgramTest::TapAt(HWND hwnd, int x, int y)
     zentest::PumpMessages(150);
 }
 
+HWND PhoneProgramTest::OpenDropDown(HWND combo, int x, int y)
+{
+    HWND drop = nullptr;
+    for (int tries = 0; tries < 3 && !drop; ++tries) {
+        TapAt(combo, x, y);
+        drop = FindPhoneTopLevel(L"ComboLBox", nullptr, 1500);
+    }
+    return drop;
+}
+
 HWND PhoneProgramTest::FindPhoneTopLevel(const wchar_t* className, const wchar_t* caption, DWORD waitMs)
 {
     const DWORD pid = GetProcessId(s_process);

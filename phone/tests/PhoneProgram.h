@@ -79,6 +79,10 @@ protected:
     static bool TapMenuCommand(UINT command);
     // A tap at a client point of any window of the phone.
     static void TapAt(HWND hwnd, int x, int y);
+    // Taps a combo box at a client point until its drop-down list shows (a
+    // tap that lands while the phone is busy may not open it; a person taps
+    // again); the list, or null after three tries.
+    static HWND OpenDropDown(HWND combo, int x, int y);
     // A visible top-level window of the phone's process with this class
     // (null for any) whose caption starts with `caption` (null for any).
     static HWND FindPhoneTopLevel(const wchar_t* className, const wchar_t* caption, DWORD waitMs = 5000);

@@ -167,8 +167,7 @@ protected:
     }
     static void PickFilter(HWND list, int item)
     {
-        TapAt(list, 27, 13);
-        HWND drop = FindPhoneTopLevel(L"ComboLBox", nullptr, 3000);
+        HWND drop = OpenDropDown(list, 27, 13);
         ASSERT_NE(nullptr, drop);
         const int h = static_cast<int>(SendMessageW(drop, LB_GETITEMHEIGHT, 0, 0));
         ASSERT_GT(h, 0);

@@ -104,8 +104,7 @@ protected:
     static bool ChooseByPen(int comboId, int entry)
     {
         HWND combo = Control(comboId);
-        TapAt(combo, 20, 10);
-        HWND drop = FindPhoneTopLevel(L"ComboLBox", nullptr, 3000);
+        HWND drop = OpenDropDown(combo, 20, 10);
         if (!drop)
             return false;
         const int h = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));

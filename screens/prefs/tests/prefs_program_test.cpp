@@ -160,8 +160,9 @@ protected:
             ADD_FAILURE() << "no item " << index;
             return false;
         }
-        TapCentre(combo);
-        HWND drop = FindPhoneTopLevel(L"ComboLBox", nullptr, 2000);
+        RECT box;
+        GetClientRect(combo, &box);
+        HWND drop = OpenDropDown(combo, box.right / 2, box.bottom / 2);
         if (!drop) {
             ADD_FAILURE() << "the drop-down list did not open";
             return false;
