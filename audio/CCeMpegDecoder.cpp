@@ -69,6 +69,8 @@ const DWORD kScanLimit = 1u << 20;
 // While playing, a call crosses at most this many buffer loads without sound
 // before it returns, so the player thread can take its messages in between.
 const int kJunkRefills = 2;
+// Frames in a row of one other format that make a new stream.
+const int kChangeFrames = 3;
 // No MPEG audio frame is shorter: a frame count beyond size / this is false.
 const DWORD kMinFrameBytes = 24;
 
@@ -122,7 +124,7 @@ void CCeMpegDecoder::ResetState()
     m_inputLength = 0;
     m_atEnd = false;
     m_tagEnd = m_xingPos = m_audioStart = m_audioEnd = m_tailTags = m_readPos = 0;
-    m_otherFormat = false;
+    m_otherFrames = 0;
     m_formatChanged = false;
     m_ended = false;
 }
@@ -426,7 +428,7 @@ int CCeMpegDecoder::DecodeNext()
     for (;;) {
         if (mad_header_decode(&m_frame.header, &m_stream) != 0) {
             if (MAD_RECOVERABLE(m_stream.error)) {
-                m_otherFormat = false;  // frames apart are not "in a row"
+                m_otherFrames = 0;  // frames apart are not "in a row"
                 continue;
             }
             if (refills >= kJunkRefills)
@@ -441,13 +443,18 @@ int CCeMpegDecoder::DecodeNext()
         MeloxXing tag;
         bool skip = MeloxFindXing(tag, m_frame.header, frame, length);  // a joined stream's tag frame
         if (!skip && !SameFormat(m_frame.header, m_info)) {
-            // Two frames in a row of another format: the stream has changed
-            // (joined files); one alone is taken for damage and dropped.
-            if (m_otherFormat) {
+            // Several frames in a row of one other format: the stream has
+            // changed (joined files). Fewer are taken for damage and dropped:
+            // in damaged data a false frame start is vouched for by a second
+            // one where it ends, and that pair alone must not end the sound.
+            if (m_otherFrames > 0 && !SameFormatHeaders(m_otherHeader, m_frame.header))
+                m_otherFrames = 0;
+            if (m_otherFrames == 0)
+                m_otherHeader = m_frame.header;
+            if (++m_otherFrames >= kChangeFrames) {
                 m_formatChanged = true;
                 return 0;
             }
-            m_otherFormat = true;
             skip = true;
         }
         if (skip) {
@@ -461,7 +468,7 @@ int CCeMpegDecoder::DecodeNext()
                 return 0;
             continue;
         }
-        m_otherFormat = false;
+        m_otherFrames = 0;
         return 1;
     }
 }
@@ -550,7 +557,7 @@ int CCeMpegDecoder::Seek(int numerator, int denominator)
     m_readPos += got;
     m_inputLength = got;
     m_atEnd = false;
-    m_otherFormat = false;
+    m_otherFrames = 0;
     m_formatChanged = false;
     m_ended = false;
     mad_stream_buffer(&m_stream, m_input, m_inputLength);

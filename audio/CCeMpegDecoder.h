@@ -64,7 +64,8 @@ private:
     DWORD m_audioEnd;
     DWORD m_tailTags;  // bytes of tags after the audio
     DWORD m_readPos;   // next file offset the input buffer reads from
-    bool m_otherFormat;  // the last frame seen had another format
+    int m_otherFrames;         // frames in a row of another format
+    mad_header m_otherHeader;  // the first of them
     bool m_formatChanged;
     bool m_ended;  // GetPCMBlock has reported the end
 };

@@ -212,8 +212,9 @@ TEST(MpegDecoder, SeekLandsWhereTheTableOfContentsPoints)
     }
     EXPECT_GE(best, 60.0);
     EXPECT_GE(j, a + 2) << "two frames settle the decoder";
-    // The reported position is the sound's, within one frame.
-    EXPECT_LE(std::fabs(double(j) - reportedFrames), 1.0) << j << " " << reportedFrames;
+    // The reported position is the sound's, within two frames: the table
+    // places the seek in 256 steps, and the time reported is the one asked for.
+    EXPECT_LE(std::fabs(double(j) - reportedFrames), 2.0) << j << " " << reportedFrames;
 }
 
 TEST(MpegDecoder, SeekToTheStartAndInvalidSeeks)

@@ -247,26 +247,30 @@ TEST_F(MpegStream, JoinedStreamsOfOneFormatPlayWholeWithoutTheSecondInfoFrame)
     EXPECT_EQ(2 * ref.pcm.size(), got.pcm.size());
 }
 
-TEST_F(MpegStream, ALoneFrameOfAnotherFormatIsDroppedNotAnEnd)
+TEST_F(MpegStream, OneOrTwoFramesOfAnotherFormatAreDroppedNotAnEnd)
 {
+    // Damage can make a false frame start vouched for by a second one where it
+    // ends: a pair of strangers is no new stream either.
     const Bytes a = ReadAll(Media("m1_44k_stereo_cbr.mp3"));
     const Decoded ref = Decode(a);
     const std::vector<size_t> offsets = FrameOffsets(a);
     const std::vector<size_t> other = FrameOffsets(ForeignFrames(4000));
     ASSERT_GT(offsets.size(), 60u);
-    ASSERT_GT(other.size(), 3u);
+    ASSERT_GT(other.size(), 4u);
     const Bytes foreign = ForeignFrames(4000);
-    Bytes file(a.begin(), a.begin() + offsets[50]);
-    file.insert(file.end(), foreign.begin() + other[1], foreign.begin() + other[2]);
-    file.insert(file.end(), a.begin() + offsets[50], a.end());
-    const Decoded got = Decode(file);
-    ASSERT_EQ(1, got.opened);
-    EXPECT_EQ(0, got.formatChanged);
-    // The intruder is not played and playing goes on; the frames behind it that
-    // kept part of their bits in front of it (the bit reservoir) are lost.
-    const size_t frame = 1152 * 2;
-    EXPECT_LE(got.pcm.size(), ref.pcm.size());
-    EXPECT_GE(got.pcm.size(), ref.pcm.size() - 2 * frame);
+    for (size_t strangers : {1u, 2u}) {
+        Bytes file(a.begin(), a.begin() + offsets[50]);
+        file.insert(file.end(), foreign.begin() + other[1], foreign.begin() + other[1 + strangers]);
+        file.insert(file.end(), a.begin() + offsets[50], a.end());
+        const Decoded got = Decode(file);
+        ASSERT_EQ(1, got.opened);
+        EXPECT_EQ(0, got.formatChanged) << strangers;
+        // The intruders are not played and playing goes on; the frames behind
+        // them that kept part of their bits in front (the bit reservoir) are lost.
+        const size_t frame = 1152 * 2;
+        EXPECT_LE(got.pcm.size(), ref.pcm.size()) << strangers;
+        EXPECT_GE(got.pcm.size(), ref.pcm.size() - 2 * frame) << strangers;
+    }
 }
 
 TEST_F(MpegStream, XingFrameCountsBeyondTheFileAreNotBelieved)
