@@ -20,6 +20,10 @@ const UINT_PTR kClockTimer = 1;
 const UINT_PTR kViewTimer = 2;
 const wchar_t kViewClass[] = L"Norvale TaskBar View";
 const COLORREF kBackground = RGB(0, 36, 104);
+// The counter goes to the data-usage record whenever it reaches this many
+// bytes (eight of the packets the phone shows), so that an agent that is
+// killed loses less than that.
+const DWORD kStoreEvery = 4096;
 // Icon ids in the order of m_hIcons.
 const int kIconIds[6] = {IDI_AGENT_PHONE, IDI_AGENT_OFF, IDI_AGENT_NET,
                          IDI_AGENT_SYSTEM, IDI_AGENT_PROGRAM, IDI_AGENT_ON};
@@ -236,6 +240,8 @@ void CCeAgentWnd::AddTraffic(DWORD received)
         m_dwReceived = MAXDWORD;  // the record could not take it; keep the most we can
     else
         m_dwReceived += received;
+    if (m_dwReceived >= kStoreEvery)
+        FlushTraffic();
 }
 
 void CCeAgentWnd::FlushTraffic()

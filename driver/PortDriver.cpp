@@ -28,6 +28,12 @@ constexpr DWORD kCloseRequestMs = 10000;
 // How long its window may outlive the answer before the opener goes on: the
 // agent is told "Internet" only when the phone has gone.
 constexpr DWORD kPhoneGoneMs = 3000;
+// How long a phone that still runs without the port (its window there or
+// not) holds up a start, at least: it may be ending, and a copy started
+// before it has gone would hand its command line to it and end. While a
+// call is on the wait goes on, so that the call reaches a phone.
+constexpr DWORD kPhoneEndMs = 5000;
+constexpr DWORD kPhonePollMs = 50;
 // How long de-initialisation waits for the monitor before and after ending
 // its calls into the serial driver; only then is the thread terminated.
 constexpr DWORD kMonitorStartMs = 500;
@@ -269,16 +275,20 @@ DWORD PortDriver::Monitor(unsigned generation)
         Arm();
         if (stop_)
             break;
+        // A running phone is told to take the port again. A call already on
+        // needs a phone even then: the window found may be that of a phone
+        // that is ending, which will not come back for the port.
+        const bool callOn = (startStatus_ & kStartCarrierOrRing) || CarrierOn();
         HWND phone = FindPhoneWindow();
         if (phone) {
             phone_ = phone;
             PostMessageW(phone, WM_MODEM_WAKE, 1, 1);
-        } else if ((startStatus_ & kStartCarrierOrRing) ||
-                   (PortControl(serial_, monitorHandle_).ModemStatus() & MS_RLSD_ON)) {
-            StartPhone();
         }
         TellAgent(kPowerOn);
         SetEvent(MonitorArmed);
+        // Once armed, so that a phone reconnecting meanwhile gets the port.
+        if (callOn)
+            StartPhone();
         Watch();
         // Who has the port now, told before the opener gets it, so that its
         // close cannot come before this.
@@ -295,6 +305,8 @@ DWORD PortDriver::Monitor(unsigned generation)
         }
         SetEvent(MonitorReleased);
         startStatus_ = 0;
+        // A program had the port: the next event is a new call, however soon.
+        started_ = false;
     }
     // No opener waits for ever.
     SetEvent(MonitorArmed);
@@ -357,10 +369,45 @@ void PortDriver::WaitWithoutHandle()
     }
 }
 
+bool PortDriver::CarrierOn()
+{
+    DWORD_PTR h = monitorHandle_;
+    return h && (PortControl(serial_, h).ModemStatus() & MS_RLSD_ON);
+}
+
+bool PortDriver::AwaitEndingPhone()
+{
+    HANDLE instance = OpenPhoneInstance();
+    if (!instance)
+        return true;
+    const HANDLE waits[2] = {instance, wake_};
+    const DWORD since = GetTickCount();
+    bool go = true;
+    for (;;) {
+        const DWORD r = WaitForMultipleObjects(2, waits, FALSE, kPhonePollMs);
+        if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED_0) {
+            // It has ended and the mutex came to this thread: free it for the new copy.
+            ReleaseMutex(instance);
+            break;
+        }
+        if (stop_ || handedOver_) {
+            go = false;
+            break;
+        }
+        if (r == WAIT_FAILED || (GetTickCount() - since >= kPhoneEndMs && !CarrierOn()))
+            break;
+    }
+    CloseHandle(instance);
+    return go;
+}
+
 bool PortDriver::StartPhone()
 {
     DWORD now = GetTickCount();
     if (started_ && now - lastStart_ < kSameCallMs)
+        return true;
+    // The port went to a program meanwhile, or the driver stops: nothing to wake.
+    if (!AwaitEndingPhone())
         return true;
     if (!StartProgram(InstallDir(), L"Zentrika.EXE", L"WAKEUP"))
         return false;

@@ -47,7 +47,13 @@ private:
     void Arm();
     void Watch();
     void WaitWithoutHandle();
+    // Starts the phone with "WAKEUP"; false when that failed.
     bool StartPhone();
+    // Waits while a copy of the phone runs without the port: false when the
+    // port is handed over or the driver stops meanwhile, true once it has
+    // ended or after kPhoneEndMs with no call on.
+    bool AwaitEndingPhone();
+    bool CarrierOn();
     void TellAgent(int state);
     void StopMonitor();
     DWORD_PTR HandOver(DWORD access, DWORD share);

@@ -41,6 +41,11 @@ HWND FindPhoneWindow()
     return FindWindowW(L"Norvale Zentrika", L"Zentrika");
 }
 
+HANDLE OpenPhoneInstance()
+{
+    return OpenMutexW(SYNCHRONIZE, FALSE, L"Norvale Zentrika");
+}
+
 HWND FindAgentWindow()
 {
     // The agent holds this mutex while it runs.

@@ -17,6 +17,10 @@ bool StartProgram(const std::wstring& folder, const wchar_t* file, const wchar_t
 
 // The phone application's main window, or null.
 HWND FindPhoneWindow();
+// A handle (SYNCHRONIZE) on the phone's single-instance mutex while a copy
+// of it runs or is still ending, null when none does. The mutex outlives the
+// phone's window until its process has gone.
+HANDLE OpenPhoneInstance();
 // The agent's window in the shell taskbar, or null when the agent does not run.
 HWND FindAgentWindow();
 

@@ -123,6 +123,7 @@ fi
 # taskbar comes first, as on the handheld, then the agent and the phone.
 [ "$interactive" = 1 ] || note "starting the shell's taskbar on $DISPLAY"
 wine_env "$WINE64" "$bin/zenshell.exe" </dev/null >"$build_dir/shell.log" 2>&1 &
+shell_pid=$!
 if ! wine_env "$WINE64" "$bin/wait-window.exe" "HHTaskBar" "" 20000 </dev/null >/dev/null 2>&1; then
     die "the shell's taskbar did not appear (see $build_dir/shell.log)"
 fi
@@ -130,7 +131,6 @@ wine_env "$WINE64" "$installed/ZentAgent.exe" </dev/null >"$build_dir/agent.log"
 [ "$interactive" = 1 ] || note "starting the phone on $DISPLAY"
 wine_env "$WINE64" "$installed/Zentrika.exe" </dev/null \
     >"$build_dir/phone.log" 2>&1 &
-phone_pid=$!
 
 if ! wine_env "$WINE64" "$bin/wait-window.exe" "Norvale Zentrika" "Zentrika" 20000 </dev/null >/dev/null 2>&1; then
     die "the phone's window did not appear (see $build_dir/phone.log)"
@@ -150,5 +150,7 @@ if [ "$headless" = 1 ] && [ -z "${ZEN_KEEP_RUNNING:-}" ]; then
     note "headless run: stopping the phone (set ZEN_KEEP_RUNNING=1 to keep it running)"
     exit 0
 fi
-note "the phone is running; close its window (or press Ctrl-C) to stop"
-wait "$phone_pid" || true
+# The session lasts as long as the shell: the phone may end and start again
+# meanwhile (a dial-up connection takes the port from it, a call wakes it).
+note "the phone is running; press Ctrl-C to stop (the shell's start menu starts the phone again after it is closed)"
+wait "$shell_pid" || true

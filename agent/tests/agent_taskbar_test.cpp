@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include "CeDbTestUtil.h"
+#include "InstallDirOverride.h"
 #include "Screenshot.h"
 #include "ShellProcess.h"
 #include "stores/CCeNetDB.h"
@@ -31,6 +32,18 @@ void SetTaskBarShow(DWORD value)
               RegCreateKeyExW(HKEY_LOCAL_MACHINE, kOptionsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
     RegSetValueExW(key, L"TaskBarShow", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     RegCloseKey(key);
+}
+
+// "TaskBarShow" as stored; 7 when it cannot be read.
+DWORD StoredTaskBarShow()
+{
+    HKEY key;
+    DWORD show = 7, size = sizeof show;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kOptionsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return show;
+    RegQueryValueExW(key, L"TaskBarShow", nullptr, nullptr, reinterpret_cast<BYTE*>(&show), &size);
+    RegCloseKey(key);
+    return show;
 }
 
 class Agent : public ::testing::Test {
@@ -227,18 +240,51 @@ TEST_F(Agent, KilledWhileCountingLosesOnlyWhatItHadNotStored)
     Post(kState, 1, 0);
     ASSERT_TRUE(UsageBecomes(100));
     Post(kState, 2, 0);
-    Post(kTraffic, 0, 500);
+    // A long data connection goes to the record as it runs, not only when it
+    // ends: sent, so that each report has been handled before the kill.
+    for (int i = 0; i < 25; ++i)
+        SendMessageW(wnd, kTraffic, 0, 400);
     ASSERT_TRUE(TerminateProcess(agent, 9));
     WaitExit(agent, 5000);
     EndProcess(agent);
-    EXPECT_EQ(100u, net.ReadUsage());
+    const DWORD kept = net.ReadUsage();
+    EXPECT_LE(kept, 100u + 10000u);
+    EXPECT_GT(kept, 100u + 10000u - 4096u);  // less than eight packets lost
     // The shell drops the dead agent's icon; the next start runs as a first one.
     EXPECT_TRUE(WaitUntil([&] { return NotifyColour(kGreen) == 0 && NotifyColour(kRed) == 0; }, 3000));
     ASSERT_TRUE(Start(L"Phone"));
     EXPECT_GT(StateColour(kGreen), 10);
     Post(kTraffic, 0, 40);
     EXPECT_EQ(0u, Stop());
-    EXPECT_EQ(140u, net.ReadUsage());
+    EXPECT_EQ(kept + 40u, net.ReadUsage());
+}
+
+// With "TaskBarShow" off only the notification icon shows: the module there
+// in every state but "PowerOFF". The hidden window still follows the state
+// and shows it at once when asked to appear.
+TEST_F(Agent, WithTheTaskBarWindowOffOnlyTheNotificationIconShowsTheModule)
+{
+    SetTaskBarShow(0);
+    agent = StartProgram(L"ZentAgent.exe", L"PowerON");
+    ASSERT_NE(nullptr, agent);
+    ASSERT_TRUE(WaitUntil([&] { return (wnd = FindAgent()) != nullptr && NotifyColour(kGreen) > 10; }, 10000));
+    const uint32_t stateColours[4] = {kWhite, kGreen, kCyan, kRed};
+    for (int s : {1, 2, 3, 0}) {
+        Post(kState, s, 0);
+        const uint32_t shown = s == 3 ? kRed : kGreen, gone = s == 3 ? kGreen : kRed;
+        EXPECT_TRUE(WaitUntil([&] { return NotifyColour(shown) > 5 && NotifyColour(gone) == 0; }, 3000)) << s;
+        const Image shot = CaptureScreen();
+        if (s == 2)
+            SaveScreenshot(shot, L"agent_hidden_internet");
+        EXPECT_FALSE(IsWindowVisible(wnd));
+        for (uint32_t c : stateColours)
+            EXPECT_EQ(0, CountPixels(shot, kStateIcon, c, 12)) << s;
+    }
+    // Shown on request, not saved: the state it shows is the current one.
+    Post(kState, 2, 0);
+    Post(kShow, 1, 0);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(wnd) && StateColour(kCyan) > 10; }, 3000));
+    EXPECT_EQ(0u, StoredTaskBarShow());
 }
 
 // A program of this process in the foreground, recording whether it was asked to close.
@@ -327,34 +373,7 @@ TEST_F(Agent, MenusOpenAndATapClosesTheForegroundProgram)
     EXPECT_TRUE(WaitUntil([] { return Program::Closed(); }, 3000));
 }
 
-// The phone's "InstallDir", pointed at a folder of the test's and put back afterwards.
-class InstallDirOverride {
-public:
-    explicit InstallDirOverride(const std::wstring& dir)
-    {
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
-        DWORD size = sizeof old_ - sizeof(wchar_t);
-        had_ = RegQueryValueExW(key_, L"InstallDir", nullptr, nullptr, reinterpret_cast<BYTE*>(old_), &size) ==
-               ERROR_SUCCESS;
-        RegSetValueExW(key_, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(dir.c_str()),
-                       static_cast<DWORD>((dir.size() + 1) * sizeof(wchar_t)));
-    }
-    ~InstallDirOverride()
-    {
-        if (had_)
-            RegSetValueExW(key_, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_),
-                           static_cast<DWORD>((wcslen(old_) + 1) * sizeof(wchar_t)));
-        else
-            RegDeleteValueW(key_, L"InstallDir");
-        RegCloseKey(key_);
-    }
-
-private:
-    static constexpr const wchar_t* kKey = L"SOFTWARE\\Apps\\Norvale Zentrika";
-    HKEY key_ = nullptr;
-    bool had_ = false;
-    wchar_t old_[MAX_PATH] = {};
-};
+using zentest::InstallDirOverride;
 
 TEST_F(Agent, RunsThePhoneFromTheInstallationFolderOrBringsItForward)
 {
@@ -405,12 +424,7 @@ TEST_F(Agent, OptionsWriteTheSettingAndTheStartUpLink)
     EXPECT_EQ(BST_UNCHECKED, SendDlgItemMessageW(dlg, 1005, BM_GETCHECK, 0, 0));
 
     SendDlgItemMessageW(dlg, 1004, BM_CLICK, 0, 0);
-    HKEY key;
-    DWORD show = 7, size = sizeof show;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kOptionsKey, 0, KEY_READ, &key));
-    RegQueryValueExW(key, L"TaskBarShow", nullptr, nullptr, reinterpret_cast<BYTE*>(&show), &size);
-    RegCloseKey(key);
-    EXPECT_EQ(0u, show);
+    EXPECT_EQ(0u, StoredTaskBarShow());
 
     SendDlgItemMessageW(dlg, 1005, BM_CLICK, 0, 0);
     HANDLE f = CreateFileW(link.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -8,9 +8,11 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "InstallDirOverride.h"
 #include "InstallImage.h"
 #include "ce_devmgr.h"
 #include "ce_serialapi.h"
@@ -18,8 +20,6 @@
 #include "sim/SimModule.h"
 
 namespace {
-
-const wchar_t kAppKey[] = L"SOFTWARE\\Apps\\Norvale Zentrika";
 
 std::wstring ProgramDir()
 {
@@ -135,23 +135,7 @@ int main()
         std::printf("Zentrika.exe or Melox.dll not found beside the benchmark\n");
         return 1;
     }
-    HKEY key;
-    std::wstring oldDir;
-    bool hadDir = false;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAppKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
-        ERROR_SUCCESS) {
-        wchar_t old[260];
-        DWORD size = sizeof old - sizeof(wchar_t);
-        hadDir = RegQueryValueExW(key, L"InstallDir", nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) ==
-                 ERROR_SUCCESS;
-        if (hadDir) {
-            old[size / sizeof(wchar_t)] = 0;
-            oldDir = old;
-        }
-        RegSetValueExW(key, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(dir.c_str()),
-                       static_cast<DWORD>((dir.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-    }
+    auto install = std::make_unique<zentest::InstallDirOverride>(dir);
 
     zen::sim::SimModule module;
     zen::sim::SimLink link(module);
@@ -184,7 +168,6 @@ int main()
         ClosePhone(phone);
         if (ringing < 0 || !WaitIdle(module))
             break;
-        Sleep(1000);  // the monitor has the port back and watches
     }
     Report("ring -> phone started, window up", started);
     Report("ring -> started phone's display rings", rang);
@@ -244,14 +227,7 @@ int main()
     CeDevMgrRemoveCard(pnp.c_str());
     link.Stop();
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Drivers\\PCMCIA\\" + pnp).c_str());
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        if (hadDir)
-            RegSetValueExW(key, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(oldDir.c_str()),
-                           static_cast<DWORD>((oldDir.size() + 1) * sizeof(wchar_t)));
-        else
-            RegDeleteValueW(key, L"InstallDir");
-        RegCloseKey(key);
-    }
+    install.reset();
     RemoveTree(dir);
     RemoveTree(store);
     CeDevMgrShutdownHost();

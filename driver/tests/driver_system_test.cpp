@@ -322,6 +322,40 @@ TEST_F(DriverSystemTest, DialUpTakesThePortFromThePhoneAndItsBytesAreCounted)
            net.ReadUsage() >> 9);
 }
 
+// The phone's call information screen shows that record as packets of 512 bytes.
+TEST_F(DriverSystemTest, CallInformationShowsTheCountedUsage)
+{
+    ASSERT_EQ(nullptr, FindPhone());
+    CCeNetDB net;
+    ASSERT_GE(net.ReadUsage(), 512u);  // the data call's bytes, a packet at least
+    HANDLE phone = StartInstalled(L"Zentrika.exe");
+    ASSERT_NE(nullptr, phone);
+    ASSERT_TRUE(WaitUntil([] { return FindPhone() != nullptr; }, 15000));
+    ASSERT_TRUE(WaitState(kPhone));
+    // The phone's own answers are counted too: the figure lies between the
+    // record before the screen opened and after.
+    const DWORD before = net.ReadUsage();
+    PostMessageW(FindPhone(), WM_COMMAND, 40025, 0);  // the menu's "통화 정보"
+    HWND info = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (info = FindWindowExW(FindPhone(), nullptr, L"CCeMWndCallInfo", nullptr)) != nullptr; }, 8000));
+    const DWORD after = net.ReadUsage();
+    wchar_t text[64] = L"";
+    DWORD_PTR n = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(info, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 3000, &n));
+    int packets = -1;
+    ASSERT_EQ(1, swscanf(text, L"인터넷 사용량 %d 패킷", &packets)) << n;
+    EXPECT_GE(packets, static_cast<int>(before >> 9));
+    EXPECT_LE(packets, static_cast<int>(after >> 9));
+    SaveScreenshot(CaptureScreen(), L"system_callinfo_usage");
+    printf("call information shows %d packets (record %lu to %lu bytes)\n", packets, before, after);
+
+    PostMessageW(FindPhone(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, WaitExit(phone, 10000));
+    EndProcess(phone);
+    EXPECT_TRUE(WaitState(kPowerOn));
+}
+
 TEST_F(DriverSystemTest, DialUpThatCannotConnectEndsAndHandsThePortBack)
 {
     const std::wstring report = BinDir() + L"zendial-refused.txt";

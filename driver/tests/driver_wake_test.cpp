@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include <tlhelp32.h>
 #include "ce/devmgr/tests/PortHelpers.h"
 #include "ce_devmgr.h"
+#include "InstallDirOverride.h"
 #include "ProgramOutput.h"
 #include "sim/SimLink.h"
 #include "sim/SimModule.h"
@@ -21,8 +23,6 @@
 namespace {
 
 using drvtest::ReadText;
-
-const wchar_t kAppKey[] = L"SOFTWARE\\Apps\\Norvale Zentrika";
 
 std::wstring ProgramDir()
 {
@@ -67,6 +67,21 @@ bool Pumped(const std::function<bool()>& done, DWORD ms = 8000)
     return zentest::WaitUntil(done, ms);
 }
 
+// Moves a stand-in phone that ends slowly on by one step (window, then process).
+bool EndStep(DWORD pid)
+{
+    HANDLE e = OpenEventW(EVENT_MODIFY_STATE, FALSE, (L"ZenDrvTestEnd" + std::to_wstring(pid)).c_str());
+    const bool ok = e && SetEvent(e);
+    if (e)
+        CloseHandle(e);
+    return ok;
+}
+
+HWND PhoneWindow()
+{
+    return FindWindowW(L"Norvale Zentrika", L"Zentrika");
+}
+
 class DriverWake : public ::testing::Test {
 protected:
     void SetUp() override
@@ -84,20 +99,8 @@ protected:
         ASSERT_TRUE(CopyFileW(standIn.c_str(), (dir_ + L"\\Zentrika.EXE").c_str(), FALSE));
         ASSERT_TRUE(CopyFileW(standIn.c_str(), (dir_ + L"\\ZentAgent.EXE").c_str(), FALSE));
 
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAppKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        wchar_t old[260];
-        DWORD size = sizeof old - sizeof(wchar_t);
-        hadDir_ = RegQueryValueExW(key, L"InstallDir", nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) ==
-                  ERROR_SUCCESS;
-        if (hadDir_) {
-            old[size / sizeof(wchar_t)] = 0;
-            oldDir_ = old;
-        }
-        RegSetValueExW(key, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(dir_.c_str()),
-                       static_cast<DWORD>((dir_.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
+        install_.reset(new zentest::InstallDirOverride(dir_));
+        ASSERT_TRUE(install_->Set());
 
         const std::wstring id = std::to_wstring(GetCurrentProcessId());
         pnpId_ = L"ZenDrvTest_Card-" + id;
@@ -112,15 +115,7 @@ protected:
         link_.Stop();
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Drivers\\PCMCIA\\" + pnpId_).c_str());
         KillStandIns();
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-            if (hadDir_)
-                RegSetValueExW(key, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(oldDir_.c_str()),
-                               static_cast<DWORD>((oldDir_.size() + 1) * sizeof(wchar_t)));
-            else
-                RegDeleteValueW(key, L"InstallDir");
-            RegCloseKey(key);
-        }
+        install_.reset();
         RemoveFolder(dir_);
     }
 
@@ -143,6 +138,17 @@ protected:
         return n;
     }
     std::string Log() const { return ReadText(dir_ + L"\\starts.log"); }
+    // The process id on the last line of the log that contains `text`, 0 when none.
+    DWORD LastPid(const std::string& text) const
+    {
+        const std::string log = Log();
+        size_t at = log.rfind(text);
+        if (at == std::string::npos)
+            return 0;
+        at = log.rfind('\n', at);
+        at = log.find(' ', at == std::string::npos ? 0 : at);
+        return at == std::string::npos ? 0 : strtoul(log.c_str() + at + 1, nullptr, 10);
+    }
 
     // The card in, the monitor armed, and the phone (started by the user,
     // not woken) holding the port; its process id, 0 on failure.
@@ -192,8 +198,7 @@ protected:
     std::wstring pnpId_;
     std::wstring name_;
     std::wstring dir_;
-    std::wstring oldDir_;
-    bool hadDir_ = false;
+    std::unique_ptr<zentest::InstallDirOverride> install_;
 };
 
 TEST_F(DriverWake, MonitorHoldsThePortAndEachRingStartsThePhoneOnce)
@@ -301,6 +306,59 @@ TEST_F(DriverWake, PhoneKilledWhileHoldingThePortGivesItBack)
     EXPECT_EQ(porttest::Exchange(h, "AT$STSREG?"), "AT$STSREG?\r\r\n1\r\n\r\nOK\r\n\n");
     EXPECT_TRUE(CloseHandle(h));
     EXPECT_EQ(Count(" close"), 0);
+}
+
+// A phone on its way out lets go of the port first; its window, then its
+// process, stay a while longer. A call that comes meanwhile, ringing once,
+// reaches a new phone as soon as the old one has gone, never a copy started
+// beside it (which would hand itself to the old one and end).
+TEST_F(DriverWake, CallWhileThePhoneIsEndingReachesTheNextPhone)
+{
+    drvtest::AgentWindows agent;
+    const DWORD first = PhoneHoldsThePort(agent);
+    ASSERT_NE(first, 0u) << Log();
+    // One ring; the caller waits long enough for any phone to take the call.
+    module_.SetRingTiming(60000, 800, 1);
+
+    // The call comes while the phone still has the port but no longer answers.
+    module_.Ring("0101234567");
+    ASSERT_TRUE(Pumped([&] { return module_.ModemStatus() & MS_RLSD_ON; }));
+    ASSERT_NE(PhoneWindow(), nullptr);
+    agent.states.clear();
+    PostMessageW(PhoneWindow(), WM_APP, 0, 0);
+    ASSERT_TRUE(Pumped([&] { return Count(" let go") == 1 && !agent.states.empty(); })) << Log();
+    EXPECT_EQ(agent.states[0], 0);  // armed, with the old phone's window still there
+    zentest::PumpMessages(500);
+    ASSERT_TRUE(EndStep(first));
+    ASSERT_TRUE(Pumped([] { return PhoneWindow() == nullptr; }));
+    zentest::PumpMessages(500);
+    EXPECT_EQ(Count(" start WAKEUP"), 0) << Log();
+    ASSERT_TRUE(EndStep(first));
+    ASSERT_TRUE(Pumped([&] { return Count(" opened") == 2; })) << Log();
+    EXPECT_EQ(Count(" start WAKEUP\r\n"), 1) << Log();
+    ASSERT_TRUE(Pumped([&] { return agent.states.back() == 1; }));  // "Phone"
+    EXPECT_TRUE(module_.ModemStatus() & MS_RLSD_ON);  // the call waited for it
+    module_.RemoteHangUp();
+    ASSERT_TRUE(Pumped([&] { return module_.Call() == zen::sim::SimModule::CallState::Idle; }));
+
+    // This time the window has gone before the call comes; the process still ends.
+    const DWORD second = LastPid(" start WAKEUP");
+    ASSERT_NE(second, 0u) << Log();
+    agent.states.clear();
+    PostMessageW(PhoneWindow(), WM_APP, 0, 0);
+    ASSERT_TRUE(Pumped([&] { return Count(" let go") == 2 && !agent.states.empty(); })) << Log();
+    ASSERT_TRUE(EndStep(second));
+    ASSERT_TRUE(Pumped([] { return PhoneWindow() == nullptr; }));
+    module_.Ring("0101234567");
+    zentest::PumpMessages(1500);
+    EXPECT_EQ(Count(" start WAKEUP"), 1) << Log();
+    EXPECT_EQ(Count("forwarded"), 0) << Log();
+    ASSERT_TRUE(EndStep(second));
+    ASSERT_TRUE(Pumped([&] { return Count(" opened") == 3; })) << Log();
+    EXPECT_EQ(Count(" start WAKEUP\r\n"), 2) << Log();
+    EXPECT_EQ(Count("forwarded"), 0) << Log();
+    ASSERT_TRUE(Pumped([&] { return agent.states.back() == 1; }));
+    module_.RemoteHangUp();
 }
 
 TEST_F(DriverWake, CardRemovalTellsThePhoneAndTheAgent)

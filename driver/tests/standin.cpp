@@ -6,7 +6,12 @@
 // shows (hidden) a window of the phone's class and title, records
 // WM_MODEM_WAKE ("wake w l") and WM_CLOSE ("close w"). If port.txt beside it
 // names a port, it opens it and holds it until WM_CLOSE ("opened" or
-// "open failed <error>"); if quit.txt exists it ends at once.
+// "open failed <error>"); if quit.txt exists it ends at once. Like the phone
+// it runs once: while a copy of it holds the mutex, a further start records
+// "forwarded <command line>" instead and ends. WM_APP ends it slowly, as a
+// phone on its way out: the port is closed at once ("let go"), the window
+// goes when the event "ZenDrvTestEnd<pid>" is set, the process when it is
+// set again.
 // As "ZentAgent.EXE" it only records its start.
 // As itself: "churn <port> <pairs>" opens and closes the port that many
 // times, as fast as it can, and prints "<opened> <refused> <broken>".
@@ -64,18 +69,34 @@ bool Exists(const wchar_t* file)
     return GetFileAttributesW((g_dir + file).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+HANDLE g_end = nullptr;
+bool g_endingSlowly = false;
+
+void ClosePort()
+{
+    if (g_port != INVALID_HANDLE_VALUE) {
+        CloseHandle(g_port);
+        g_port = INVALID_HANDLE_VALUE;
+    }
+}
+
 LRESULT CALLBACK PhoneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
+    case WM_APP:
+        // Answers nothing more until told to go on.
+        ClosePort();
+        Record(L"let go");
+        g_endingSlowly = true;
+        WaitForSingleObject(g_end, INFINITE);
+        DestroyWindow(hwnd);
+        return 0;
     case WM_USER + 1000:
         Record(L"wake " + std::to_wstring(wp) + L" " + std::to_wstring(lp));
         return 0;
     case WM_CLOSE:
         Record(L"close " + std::to_wstring(wp));
-        if (g_port != INVALID_HANDLE_VALUE) {
-            CloseHandle(g_port);
-            g_port = INVALID_HANDLE_VALUE;
-        }
+        ClosePort();
         DestroyWindow(hwnd);
         return 0;
     case WM_DESTROY:
@@ -88,9 +109,15 @@ LRESULT CALLBACK PhoneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 int Phone(const wchar_t* commandLine)
 {
+    HANDLE once = CreateMutexW(nullptr, TRUE, L"Norvale Zentrika");
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        Record(std::wstring(L"forwarded ") + commandLine);
+        return 1;
+    }
     Record(std::wstring(L"start ") + commandLine);
     if (Exists(L"quit.txt"))
         return 0;
+    g_end = CreateEventW(nullptr, FALSE, FALSE, (L"ZenDrvTestEnd" + std::to_wstring(GetCurrentProcessId())).c_str());
     WNDCLASSW wc{};
     wc.lpfnWndProc = PhoneProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -109,6 +136,9 @@ int Phone(const wchar_t* commandLine)
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0)
         DispatchMessageW(&msg);
+    if (g_endingSlowly)
+        WaitForSingleObject(g_end, INFINITE);
+    CloseHandle(once);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include "CallScreenArt.h"
 #include "calls_text.h"
+#include "toolkit/WindowText.h"
 
 namespace {
 
@@ -41,6 +42,16 @@ int CCeMWndCallInfo::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
                         kResetLastIn + i);
     m_nUsage = UsageFigure(m_NetDB.ReadUsage());
     return 0;
+}
+
+LRESULT CCeMWndCallInfo::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg != WM_GETTEXT && msg != WM_GETTEXTLENGTH)
+        return CCeMCallScreen::WindowProc(hwnd, msg, wp, lp);
+    wchar_t value[32], text[64];
+    swprintf(value, 32, CallsText::kPacketsFormat, m_nUsage);
+    swprintf(text, 64, L"%ls %ls", CallsText::kInternetUse, value);
+    return AnswerTextQuery(msg, wp, lp, text);
 }
 
 void CCeMWndCallInfo::FormatSeconds(uint64_t seconds, wchar_t* out, int outChars)

@@ -15,6 +15,8 @@ public:
 
     int OnCreate(HWND hwnd, LPCREATESTRUCTW cs) override;
     int OnCommand(int notifyCode, int id, HWND control) override;
+    // Its text is the usage row as drawn, for other programs to read.
+    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
 
     // The phone core calls this when a call ended while the screen is shown.
     void Refresh();
