@@ -106,6 +106,32 @@ protected:
         zentest::PumpMessages(200);
         TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kAdd));
     }
+    // A new text for one recipient: back to the list, then its "작성".
+    static void Compose(HWND messages, HWND composer, const wchar_t* number, const wchar_t* words)
+    {
+        HWND back = FindChild(messages, L"Button", L"뒤로");
+        ASSERT_NE(nullptr, back);
+        TapControl(back);
+        HWND write = FindChild(messages, L"Button", L"작성");
+        ASSERT_NE(nullptr, write);
+        TapControl(write);
+        AddRecipient(composer, number);
+        HWND text = ComposerView(composer, CCeMSmsSenderWnd::kViewText, CCeMSmsSenderWnd::kText);
+        ASSERT_NE(nullptr, text);
+        TapAt(text, 20, 8);
+        for (const wchar_t* c = words; *c; ++c)
+            uitest::TypeChar(*c);
+        ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(text) == words; }, 3000));
+    }
+    // The stored state of the last text sent to `number`, or -1.
+    static int SentState(const char* number)
+    {
+        int state = -1;
+        for (const SmsItem& i : Stored())
+            if (!(i.nState & kSmsReceivedBit) && strcmp(i.szNumber, number) == 0)
+                state = static_cast<int>(i.nState);
+        return state;
+    }
     static void TypeHangul(const std::wstring& keys)
     {
         for (wchar_t k : keys) {
@@ -313,29 +339,8 @@ TEST_F(SmsProgramTest, ARefusedTextFailsOrIsSentAgainWithResending)
     HWND messages = Messages();
     HWND composer = FindChild(messages, L"SMS Sender", nullptr);
     ASSERT_NE(nullptr, composer);
-    // A new text for one recipient: back to the list, then its "작성".
-    auto compose = [&](const wchar_t* number, const wchar_t* words) {
-        HWND back = FindChild(messages, L"Button", L"뒤로");
-        ASSERT_NE(nullptr, back);
-        TapControl(back);
-        HWND write = FindChild(messages, L"Button", L"작성");
-        ASSERT_NE(nullptr, write);
-        TapControl(write);
-        AddRecipient(composer, number);
-        HWND text = ComposerView(composer, CCeMSmsSenderWnd::kViewText, CCeMSmsSenderWnd::kText);
-        ASSERT_NE(nullptr, text);
-        TapAt(text, 20, 8);
-        for (const wchar_t* c = words; *c; ++c)
-            uitest::TypeChar(*c);
-        ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(text) == words; }, 3000));
-    };
-    auto stateOfLast = [] {
-        const auto stored = Stored();
-        for (const SmsItem& i : stored)
-            if (!(i.nState & kSmsReceivedBit) && strcmp(i.szNumber, "0107770200") == 0)
-                return static_cast<int>(i.nState);
-        return -1;
-    };
+    auto compose = [&](const wchar_t* number, const wchar_t* words) { Compose(messages, composer, number, words); };
+    auto stateOfLast = [] { return SentState("0107770200"); };
 
     s_card->Module().SetAckMode(zen::sim::SimModule::AckMode::Nak, 100);
     compose(L"0107770200", L"거절");
@@ -367,6 +372,56 @@ TEST_F(SmsProgramTest, ARefusedTextFailsOrIsSentAgainWithResending)
     ASSERT_GE(lines.size(), before + 2);
     for (size_t i = before; i < lines.size(); ++i)
         EXPECT_EQ("AT$SMSMO0=0107770201,01012345678,4098,\"again\"", lines[i]);
+}
+
+// The module answers the send line with ERROR: the text fails at once,
+// not after the minute of waiting for a verdict. Then the card is pulled in
+// the middle of a run: what was being sent and what waited fail at once and
+// are stored so; with the card back the link comes up again.
+TEST_F(SmsProgramTest, AnErrorOrAPulledCardFailsTheTextsAtOnce)
+{
+    ASSERT_TRUE(PhoneRunning());
+    HWND messages = Messages();
+    HWND composer = FindChild(messages, L"SMS Sender", nullptr);
+    ASSERT_NE(nullptr, composer);
+    zen::sim::SimModule& module = s_card->Module();
+    module.SetAckMode(zen::sim::SimModule::AckMode::Error);
+    Compose(messages, composer, L"0107770300", L"오류");
+    // Resending stays on from the case before: off, so the text fails once.
+    HWND resend = GetDlgItem(composer, CCeMSmsSenderWnd::kResend);
+    if (SendMessageW(resend, BM_GETCHECK, 0, 0) == BST_CHECKED)
+        TapControl(resend);
+    ASSERT_EQ(BST_UNCHECKED, SendMessageW(resend, BM_GETCHECK, 0, 0));
+    size_t before = SentLines("AT$SMSMO").size();
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
+    ASSERT_TRUE(WaitSent("AT$SMSMO", before + 1));
+    EXPECT_TRUE(zentest::WaitUntil([] { return SentState("0107770300") == kSmsSendFailed; }, 8000))
+        << SentState("0107770300");
+    EXPECT_EQ(before + 1, SentLines("AT$SMSMO").size());
+
+    // Three recipients, a module that never gives its verdict, and the card
+    // pulled while the first text waits.
+    module.SetAckMode(zen::sim::SimModule::AckMode::None);
+    Compose(messages, composer, L"0107770301", L"뽑힘");
+    AddRecipient(composer, L"0107770302");
+    AddRecipient(composer, L"0107770303");
+    before = SentLines("AT$SMSMO").size();
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
+    ASSERT_TRUE(WaitSent("AT$SMSMO", before + 1));
+    const size_t queries = SentLines("AT$BATT?").size();
+    ASSERT_TRUE(s_card->Remove());
+    EXPECT_TRUE(WaitDisplay(L"*** 모뎀 상태 확인 ***\n")) << Display().c_str();
+    for (const char* number : {"0107770301", "0107770302", "0107770303"})
+        EXPECT_TRUE(zentest::WaitUntil([&] { return SentState(number) == kSmsSendFailed; }, 8000))
+            << number << ": " << SentState(number);
+    EXPECT_EQ(before + 1, SentLines("AT$SMSMO").size());
+    Shot(L"sms-program-card-pulled");
+
+    module.SetAckMode(zen::sim::SimModule::AckMode::Ack, 100);
+    ASSERT_TRUE(s_card->Insert());
+    ASSERT_TRUE(WaitSent("AT$BATT?", queries + 1, 10000));
+    EXPECT_TRUE(zentest::WaitUntil([] { return Display().find(L"모뎀") == std::wstring::npos; }, 8000))
+        << Display().c_str();
 }
 
 }  // namespace
