@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <sipapi.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "UiInput.h"
 #include "WinTest.h"
 #include "modem/CodePage.h"
+#include "resources/messaging_res.h"
 #include "screens/messaging/CCeMSmsSenderWnd.h"
 #include "stores/CCeDataManager.h"
 
@@ -27,6 +29,12 @@ using zen::sim::ToCp949;
 const wchar_t* const kRows[] = {L"1234567890", L"ㅂㅈㄷㄱㅅㅛㅕㅑㅐㅔ", L"ㅁㄴㅇㄹㅎㅗㅓㅏㅣ\b",
                                 L"^ㅋㅌㅊㅍㅠㅜㅡ,."};
 
+constexpr int kPickable = 31;
+std::wstring PickableNumber(int i)
+{
+    return L"0104444" + std::to_wstring(1000 + i);
+}
+
 class SmsProgramTest : public phoneprog::PhoneProgramTest {
 protected:
     static void SetUpTestSuite()
@@ -35,6 +43,9 @@ protected:
         options.storeName = L"smsprogram";
         options.prepare = [] {
             contacttest::AddPerson({L"홍길동", L"0101234567"});
+            // Thirty-one mobiles for the picker, listed after 홍길동.
+            for (int i = 0; i < kPickable; ++i)
+                contacttest::AddPerson({(L"수신" + std::to_wstring(10 + i)).c_str(), PickableNumber(i).c_str()});
             CCeDataManager data;
             data.m_EnvDB.Load();
             data.m_Settings.bMessageTone = 1;
@@ -422,6 +433,80 @@ TEST_F(SmsProgramTest, AnErrorOrAPulledCardFailsTheTextsAtOnce)
     ASSERT_TRUE(WaitSent("AT$BATT?", queries + 1, 10000));
     EXPECT_TRUE(zentest::WaitUntil([] { return Display().find(L"모뎀") == std::wstring::npos; }, 8000))
         << Display().c_str();
+}
+
+// Thirty recipients picked by pen in the phonebook picker; the thirty-first
+// is refused with the notice; thirty lines go out in the order picked.
+TEST_F(SmsProgramTest, ThirtyRecipientsArePickedAndTheThirtyFirstIsRefused)
+{
+    ASSERT_TRUE(PhoneRunning());
+    HWND messages = Messages();
+    HWND composer = FindChild(messages, L"SMS Sender", nullptr);
+    ASSERT_NE(nullptr, composer);
+    HWND back = FindChild(messages, L"Button", L"뒤로");
+    ASSERT_NE(nullptr, back);
+    TapControl(back);
+    HWND write = FindChild(messages, L"Button", L"작성");
+    ASSERT_NE(nullptr, write);
+    TapControl(write);
+    ASSERT_NE(nullptr, ComposerView(composer, CCeMSmsSenderWnd::kViewRecipients, CCeMSmsSenderWnd::kPick));
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kPick));
+    HWND picker = FindPhoneTopLevel(L"#32770", L"받는 사람");
+    ASSERT_NE(nullptr, picker);
+    HWND list = FindChild(picker, L"CCeMItemList", nullptr);
+    ASSERT_NE(nullptr, list);
+    zentest::PumpMessages(300);
+
+    // Rows (홍길동 is row 0) are tapped where they stand, a page at a time:
+    // two taps at one spot would make a double tap.
+    RECT client;
+    GetClientRect(list, &client);
+    const int rows = kPickable + 1, visible = client.bottom / 16;
+    int top = -1;
+    auto tapRow = [&](int r) {
+        if (top < 0 || r < top || r >= top + visible) {
+            top = std::max(0, std::min(r, rows - visible));
+            SendMessageW(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, top), 0);
+            zentest::PumpMessages(100);
+        }
+        TapAt(list, 60, (r - top) * 16 + 8);
+    };
+    HWND count = GetDlgItem(picker, IDC_PICK_COUNT);
+    for (int r = 1; r <= 30; ++r) {
+        tapRow(r);
+        const std::wstring want = L"총 선택된 사람 : " + std::to_wstring(r) + L" / 30";
+        ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(count) == want; }, 3000)) << r;
+    }
+    tapRow(31);
+    HWND box = FindPhoneTopLevel(L"#32770", L"알림");
+    ASSERT_NE(nullptr, box) << "the thirty-first is refused with a notice";
+    EXPECT_EQ(picker, GetWindow(box, GW_OWNER));
+    Shot(L"sms-program-thirty-first");
+    TapControl(GetDlgItem(box, IDOK));
+    EXPECT_TRUE(zentest::WaitUntil([&] { return !IsWindowVisible(box); }, 3000));
+    EXPECT_EQ(L"총 선택된 사람 : 30 / 30", TextOf(count));
+    TapControl(GetDlgItem(picker, IDOK));
+    ASSERT_TRUE(zentest::WaitUntil([&] { return !IsWindow(picker) || !IsWindowVisible(picker); }, 3000));
+    HWND recipients = GetDlgItem(composer, CCeMSmsSenderWnd::kList);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return SendMessageW(recipients, LB_GETCOUNT, 0, 0) == 30; }, 3000))
+        << SendMessageW(recipients, LB_GETCOUNT, 0, 0);
+
+    HWND text = ComposerView(composer, CCeMSmsSenderWnd::kViewText, CCeMSmsSenderWnd::kText);
+    ASSERT_NE(nullptr, text);
+    TapAt(text, 20, 8);
+    for (wchar_t c : std::wstring(L"모두에게"))
+        uitest::TypeChar(c);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(text) == L"모두에게"; }, 3000));
+    const size_t before = SentLines("AT$SMSMO").size();
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
+    ASSERT_TRUE(WaitSent("AT$SMSMO", before + 30, 30000)) << SentLines("AT$SMSMO").size() - before;
+    const auto lines = SentLines("AT$SMSMO");
+    for (int i = 0; i < 30; ++i) {
+        const std::wstring wide = PickableNumber(i);
+        const std::string number(wide.begin(), wide.end());
+        EXPECT_EQ("AT$SMSMO0=" + number + ",01012345678,4098,\"" + ToCp949(L"모두에게") + "\"", lines[before + i]);
+    }
+    EXPECT_TRUE(zentest::WaitUntil([] { return SentState("01044441029") == kSmsSent; }, 10000));
 }
 
 }  // namespace
