@@ -117,8 +117,8 @@ protected:
         zentest::PumpMessages(200);
         TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kAdd));
     }
-    // A new text for one recipient: back to the list, then its "작성".
-    static void Compose(HWND messages, HWND composer, const wchar_t* number, const wchar_t* words)
+    // A new text: back to the list, then its "작성".
+    static void NewText(HWND messages)
     {
         HWND back = FindChild(messages, L"Button", L"뒤로");
         ASSERT_NE(nullptr, back);
@@ -126,6 +126,11 @@ protected:
         HWND write = FindChild(messages, L"Button", L"작성");
         ASSERT_NE(nullptr, write);
         TapControl(write);
+    }
+    // A new text for one recipient.
+    static void Compose(HWND messages, HWND composer, const wchar_t* number, const wchar_t* words)
+    {
+        NewText(messages);
         AddRecipient(composer, number);
         HWND text = ComposerView(composer, CCeMSmsSenderWnd::kViewText, CCeMSmsSenderWnd::kText);
         ASSERT_NE(nullptr, text);
@@ -443,12 +448,7 @@ TEST_F(SmsProgramTest, ThirtyRecipientsArePickedAndTheThirtyFirstIsRefused)
     HWND messages = Messages();
     HWND composer = FindChild(messages, L"SMS Sender", nullptr);
     ASSERT_NE(nullptr, composer);
-    HWND back = FindChild(messages, L"Button", L"뒤로");
-    ASSERT_NE(nullptr, back);
-    TapControl(back);
-    HWND write = FindChild(messages, L"Button", L"작성");
-    ASSERT_NE(nullptr, write);
-    TapControl(write);
+    NewText(messages);
     ASSERT_NE(nullptr, ComposerView(composer, CCeMSmsSenderWnd::kViewRecipients, CCeMSmsSenderWnd::kPick));
     TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kPick));
     HWND picker = FindPhoneTopLevel(L"#32770", L"받는 사람");
