@@ -7,7 +7,7 @@
 namespace {
 
 const int kDialId = 0x100A;
-const int kSmsSendId = 0x1012;
+const int kSmsSendId = CCeMAtSender::SMS_SEND_ID;
 // The lock is only ever held for one write; issue runs on the window thread,
 // which must never wait without a limit.
 const DWORD kIssueLockMs = 2000;

@@ -22,6 +22,7 @@ struct InFlightCommand {
 class CCeMAtSender {
 public:
     static constexpr int QUEUE_SLOTS = 20;  // holds at most 19 commands
+    static constexpr int SMS_SEND_ID = 0x1012;  // AT$SMSMO with its send line
 
     CCeMAtSender();
     virtual ~CCeMAtSender();

@@ -310,13 +310,18 @@ void CCeMModem::NotifyMessageWindow(UINT msg, WPARAM wParam, LPARAM lParam)
         SendMessageW(m_hWndMessage, msg, wParam, lParam);
 }
 
-void CCeMModem::OnResultArrived(int id, int)
+void CCeMModem::OnResultArrived(int id, int ok)
 {
     const int kRegistrationId = 30;
     if (id == kRegistrationId && Status.registration < 2 && CallState == CALL_LOCKED) {
         LinkState = LINK_READY;
         CallState = CALL_IDLE;
     }
+    // The message window hears of its send line's answer too, in order with
+    // the verdicts: an error fails the text at once, and only a verdict that
+    // follows the OK can be the one for that text.
+    if (id == SMS_SEND_ID && m_hWndMessage && m_hWndMessage != m_hWndResult)
+        SendMessageW(m_hWndMessage, WM_MODEM_RESULT, static_cast<WPARAM>(id), ok);
 }
 
 void CCeMModem::ForgetParsedBlock()

@@ -19,6 +19,7 @@
 #include "phone/NotificationLed.h"
 #include "phone/RingTone.h"
 #include "phone/SystemVolume.h"
+#include "screens/messaging/CCeMWndSMS.h"
 #include "setup/DataConnection.h"
 #include "stores/StoreText.h"
 #include "toolkit/CCeMMsgBox.h"
@@ -310,8 +311,10 @@ void CCeMWndPhone::OnModemWake(int watching)
         if (link.CallState == CALL_CONNECTED)
             m_Lcd.StopCallTimer();
         link.Close();
-        // The text being sent is lost with the module; the sender hears of it
-        // through the end of the sending flag.
+        // The texts being sent are lost with the module: the sender fails
+        // what it still holds.
+        if (m_data.m_Call.bSendingMessage && MessageWindow())
+            SendMessageW(MessageWindow(), CCeMWndSMS::WM_STOP_SENDING, 0, 0);
         if (m_data.m_Call.bSendingMessage)
             m_Calls.SetSendingMessage(0);
         m_Lcd.ShowMessage(L"*** 모뎀 상태 확인 ***", CCeMWndLcd::kModeBlinking, kUntilReplaced);

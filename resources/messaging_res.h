@@ -17,3 +17,5 @@
 #define IDB_PHRASE_CELLS 232
 #define IDB_PHRASE_CELLS_PUSH 233
 #define IDB_PHRASE_CELLS_OFF 234
+// The deny list's picture, drawn under its rows.
+#define IDB_DENY_PICTURE 152

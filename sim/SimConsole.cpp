@@ -22,7 +22,7 @@ const char kHelp[] =
     "lock | unlock        module locked ($LOCK) or registered again\n"
     "sms <number> <text>  incoming text ($NEWMT); smsqrv: with *QRV*NEWMSG:\n"
     "ack | nak            network verdict on a sent text\n"
-    "ackmode ack|nak|none answer to later sent texts\n"
+    "ackmode <mode>       later sent texts: ack, nak, none or error\n"
     "battery <volts>      battery voltage\n"
     "signal <0-9>         signal level\n"
     "burst <n> [ms]       n ring pulses in quick succession\n"
@@ -176,8 +176,10 @@ std::string SimConsole::Execute(const std::string& line)
             module_.SetAckMode(SimModule::AckMode::Nak);
         else if (first == "none")
             module_.SetAckMode(SimModule::AckMode::None);
+        else if (first == "error")
+            module_.SetAckMode(SimModule::AckMode::Error);
         else
-            return "ackmode ack|nak|none";
+            return "ackmode ack|nak|none|error";
         return "sent texts: " + first;
     }
     if (cmd == "battery" && !first.empty()) {

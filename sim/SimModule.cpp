@@ -478,7 +478,7 @@ SimModule::Reply SimModule::RunMessage(const std::string& cmd, const std::string
             m.callback = fields[1];
         m.teleservice = Number(fields.back());
         m.body = UnescapeBody(args.substr(open + 1, close - open - 1));
-        if (m.number.empty() || m.teleservice < 0)
+        if (m.number.empty() || m.teleservice < 0 || ackMode_ == AckMode::Error)
             return error;
         outbox_.push_back(m);
         return Reply{{}, "OK", ackLater};

@@ -46,7 +46,8 @@ public:
         std::function<void(const std::string& bytes)> send;
         std::function<void(DWORD modemStatus)> lines;  // MS_* bits
     };
-    enum class AckMode { Ack, Nak, None };
+    // Error: the send line itself is answered "ERROR" (nothing sent, no verdict).
+    enum class AckMode { Ack, Nak, None, Error };
     enum class CallState { Idle, Dialing, Ringing, Connected };
 
     SimModule();

@@ -143,17 +143,35 @@ void CCeMImageButton::OnPaint(HWND hwnd)
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
+    const bool disabled = (GetWindowLongW(hwnd, GWL_STYLE) & WS_DISABLED) != 0;
     if (m_hBitmap) {
         int frame = 0;
-        if (GetWindowLongW(hwnd, GWL_STYLE) & WS_DISABLED)
+        if (disabled)
             frame = 2;
         else if (m_bInside)
             frame = 1;
+        // A strip without the frame asked for shows its first.
+        if (frame >= m_nFrames)
+            frame = 0;
         HDC mem = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(mem, m_hBitmap);
         BitBlt(dc, 0, 0, m_nFrameWidth, m_nBitmapHeight, mem, m_nFrameWidth * frame, 0, SRCCOPY);
         SelectObject(mem, old);
         DeleteDC(mem);
+    } else {
+        // No picture (a program without that resource): a plain button with
+        // the window's text, so it can still be seen and used.
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        DrawFrameControl(dc, &rc, DFC_BUTTON,
+                         DFCS_BUTTONPUSH | (m_bInside ? DFCS_PUSHED : 0) | (disabled ? DFCS_INACTIVE : 0));
+        wchar_t text[64] = L"";
+        GetWindowTextW(hwnd, text, 64);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+        HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, oldFont);
     }
     EndPaint(hwnd, &ps);
 }

@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <set>
 
 namespace cedb {
 namespace {
@@ -147,10 +148,17 @@ DWORD WINAPI Engine::WatchThread(void* self) {
 
 void Engine::Deliver() {
     Reap();
+    std::set<Database*> checked;
     for (auto& entry : handles_) {
         DbHandle& h = *entry.second;
         if (!h.notify) continue;
-        h.db->Sync();  // picks up other processes' changes into the log
+        // Picks up other processes' changes into the log; once a second the
+        // file itself is looked at too, as one removed or replaced by hand
+        // announces nothing.
+        if (checked.insert(h.db.get()).second)
+            h.db->Verify();
+        else
+            h.db->Sync();
         for (const Change& c : h.db->Changes()) {
             if (c.seq <= h.lastSeq) continue;
             h.lastSeq = c.seq;

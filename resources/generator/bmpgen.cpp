@@ -114,6 +114,32 @@ Canvas PlainFrames(int w, int h, std::initializer_list<Rgb> colours)
     return strip;
 }
 
+// The deny list's picture under its rows: a faint handset crossed by a
+// no-entry sign, pale enough for the rows' text to stay readable over it.
+Canvas DenyPicture()
+{
+    const Rgb paper = {250, 252, 255};  // the lists' background pattern
+    const Rgb ink = {2, 84, 220};
+    const Rgb red = {220, 40, 40};
+    Canvas c(140, 66, paper);
+    // The handset, standing.
+    c.RoundedGradient(22, 4, 52, 62, 6, Mix(ink, kWhite, 0.82), Mix(ink, kWhite, 0.72), Mix(ink, kWhite, 0.5));
+    c.Fill(27, 10, 47, 28, Mix(ink, kWhite, 0.92));
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k)
+            c.Fill(28 + k * 7, 33 + r * 8, 33 + k * 7, 38 + r * 8, Mix(ink, kWhite, 0.55));
+    // The sign: a ring and its bar, over the handset's right side.
+    const double cx = 88, cy = 33, r = 24;
+    const Rgb ring = Mix(red, kWhite, 0.35);
+    for (int a = 0; a < 72; ++a) {
+        const double t0 = a * 3.14159265 / 36, t1 = (a + 1) * 3.14159265 / 36;
+        c.Line(cx + r * std::cos(t0), cy + r * std::sin(t0), cx + r * std::cos(t1), cy + r * std::sin(t1), 4.0,
+               ring);
+    }
+    c.Line(cx - r * 0.7, cy - r * 0.7, cx + r * 0.7, cy + r * 0.7, 4.0, ring);
+    return c;
+}
+
 // The agent's 16 x 16 icons, drawn on a see-through key colour.
 const Rgb kClear = {255, 0, 255};
 
@@ -244,6 +270,7 @@ int main(int argc, char** argv)
         {"phrase_cells.bmp", PhraseCells(40, 24, 0)},
         {"phrase_cells_push.bmp", PhraseCells(40, 24, 1)},
         {"phrase_cells_off.bmp", PhraseCells(40, 24, 2)},
+        {"deny_pic.bmp", DenyPicture()},
     };
     for (const Out& o : outputs) {
         const std::string path = dir + "/" + o.name;

@@ -2,6 +2,7 @@
 
 #include "stores/CCeDataManager.h"
 #include "stores/NumberRoutines.h"
+#include "toolkit/CCeMToolkit.h"
 #include "toolkit/CCeMMsgBox.h"
 
 namespace {
@@ -12,6 +13,12 @@ const RECT kPageFrame = {35, 10, 200, 91};
 const RECT kNameLabel = {45, 15, 95, 35};
 const RECT kNumberLabel = {45, 37, 95, 57};
 constexpr int kNameLeft = 9, kNameRight = 90, kNumberLeft = 95;
+
+HBITMAP LoadPicture(UINT id)
+{
+    return static_cast<HBITMAP>(
+        LoadImageW(CCeMToolkit::Instance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
 
 std::wstring EditText(HWND edit, int chars)
 {
@@ -69,11 +76,19 @@ int CCeMDenyListWnd::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
     m_numberEdit.Create(L"", edit, {100, 39, 90, 20}, hwnd, 0);
     SendMessageW(m_nameEdit.GetHwnd(), EM_LIMITTEXT, kEntryChars, 0);
     SendMessageW(m_numberEdit.GetHwnd(), EM_LIMITTEXT, kEntryChars, 0);
-    m_searchButton.Create(L"Search", BS_PUSHBUTTON | WS_TABSTOP, {50, 61, 45, 25}, hwnd, kSearch);
-    m_okButton.Create(L"OK", BS_PUSHBUTTON | WS_TABSTOP, {100, 61, 45, 25}, hwnd, kOk);
-    m_cancelButton.Create(L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, {150, 61, 45, 25}, hwnd, kCancel);
-    for (CCeMWnd* w : PageControls())
-        SendMessageW(w->GetHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
+    // A button whose picture the program lacks draws its text instead.
+    m_searchButton.Create(L"Search", WS_TABSTOP, {50, 61, 45, 25}, hwnd, kSearch);
+    m_okButton.Create(L"OK", WS_TABSTOP, {100, 61, 45, 25}, hwnd, kOk);
+    m_cancelButton.Create(L"Cancel", WS_TABSTOP, {150, 61, 45, 25}, hwnd, kCancel);
+    m_searchButton.SetBitmap(kSearchBitmap, 2);
+    m_okButton.SetBitmap(kOkBitmap, 2);
+    m_cancelButton.SetBitmap(kCancelBitmap, 2);
+    SendMessageW(m_nameEdit.GetHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
+    SendMessageW(m_numberEdit.GetHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
+    m_hPattern = LoadPicture(kPatternBitmap);
+    if (m_hPattern)
+        SetBackgroundPattern(m_hPattern, 1);
+    m_picture.LoadFromResource(CCeMToolkit::Instance(), kPictureBitmap, 1);
     EnableWindow(m_searchButton.GetHwnd(), m_picker ? TRUE : FALSE);
 
     Store().Load();
@@ -86,7 +101,13 @@ int CCeMDenyListWnd::OnDestroy(HWND hwnd)
     Store().SetCurrent(nullptr);
     Store().ClearCache();
     m_bAddPage = 0;
-    return CCeMItemList::OnDestroy(hwnd);
+    const int r = CCeMItemList::OnDestroy(hwnd);
+    // The list's pattern brush is gone with the list; the bitmaps are ours.
+    if (m_hPattern)
+        DeleteObject(m_hPattern);
+    m_hPattern = nullptr;
+    m_picture.Free();
+    return r;
 }
 
 void CCeMDenyListWnd::SetContactPicker(ContactPicker picker)
@@ -268,6 +289,9 @@ void CCeMDenyListWnd::DrawItems(HDC dc, const RECT& full)
     DrawTextW(dc, L"전화번호", -1, &numberHead, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     SetTextColor(dc, RGB(0, 0, 0));
 
+    // Under the rows, or it would hide their texts; the add page covers it.
+    if (!m_bAddPage)
+        DrawPicture(dc);
     const SettingsBlock* s = Settings();
     if (s && s->bPrivacy == 1) {
         RECT body = {0, RowsTop(), full.right, full.bottom};
@@ -304,4 +328,18 @@ void CCeMDenyListWnd::DrawAddPage(HDC dc)
     RECT name = kNameLabel, number = kNumberLabel;
     DrawTextW(dc, L"이름", -1, &name, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     DrawTextW(dc, L"전화번호", -1, &number, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+}
+
+void CCeMDenyListWnd::DrawPicture(HDC dc)
+{
+    if (!m_picture.Handle())
+        return;
+    // The bottom right corner, clear of the scroll bar.
+    const int x = m_nWidth - kScrollBarWidth - m_picture.Width() - 4;
+    const int y = m_nHeight - m_picture.Height() - 4;
+    if (y < RowsTop())
+        return;
+    HDC mem = CreateCompatibleDC(dc);
+    m_picture.DrawAt(dc, mem, x, y);
+    DeleteDC(mem);
 }

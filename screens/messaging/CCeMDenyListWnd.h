@@ -9,7 +9,9 @@
 #include "stores/CCeDenyCallDB.h"
 #include "stores/SettingsBlock.h"
 #include "toolkit/CCeMControls.h"
+#include "toolkit/CCeMBitmap.h"
 #include "toolkit/CCeMEdit.h"
+#include "toolkit/CCeMImageButton.h"
 #include "toolkit/CCeMItemList.h"
 #include "toolkit/CCeMMenu.h"
 
@@ -27,6 +29,14 @@ public:
     static constexpr int kHeaderHeight = 20;
     static constexpr int kEntryChars = 30;  // typed into either edit
     static constexpr int kReadChars = 32;   // read back from either edit
+    // Pictures of the program's resources: the add page's buttons (strips
+    // of two frames, shared with the other editor lists), the background
+    // pattern the lists share, and the picture under the rows.
+    static constexpr UINT kSearchBitmap = 160;
+    static constexpr UINT kOkBitmap = 162;
+    static constexpr UINT kCancelBitmap = 169;
+    static constexpr UINT kPatternBitmap = 141;
+    static constexpr UINT kPictureBitmap = 152;
 
     // What a contact pick gives back: 1 when the user confirmed.
     using ContactPicker = std::function<int(HWND owner, std::wstring* name, std::wstring* mobile)>;
@@ -68,15 +78,18 @@ private:
     void DeleteSelected();
     void Search();
     void DrawAddPage(HDC dc);
+    void DrawPicture(HDC dc);
 
     CCeDenyCallDB* m_pStore;
     const SettingsBlock* m_pSettings;
     int m_bAddPage;
     CCeMEdit m_nameEdit;
     CCeMEdit m_numberEdit;
-    CCeMButton m_searchButton;
-    CCeMButton m_okButton;
-    CCeMButton m_cancelButton;
+    CCeMImageButton m_searchButton;
+    CCeMImageButton m_okButton;
+    CCeMImageButton m_cancelButton;
+    HBITMAP m_hPattern = nullptr;
+    CCeMBitmap m_picture;
     CCeMMenu m_menu;
     ContactPicker m_picker;
 };

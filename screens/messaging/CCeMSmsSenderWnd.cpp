@@ -55,7 +55,7 @@ CCeMSmsSenderWnd::CCeMSmsSenderWnd(CCeSmsDB* store, CCeMAtSender* link, CCeConta
     : m_pStore(store), m_pLink(link), m_pContacts(contacts), m_pCategories(categories), m_hMain(nullptr),
       m_hMessages(nullptr), m_nPhase(kEditing), m_nView(kViewCallback), m_nSuccess(0),
       m_nFailure(0), m_bResend(0), m_szCallback{}, m_nBytes(0), m_dwLastSend(0),
-      m_bWaiting(false), m_nFrame(0), m_ackTimeoutMs(kDefaultAckTimeoutMs), m_hFont(nullptr),
+      m_bWaiting(false), m_bAnswered(false), m_nFrame(0), m_ackTimeoutMs(kDefaultAckTimeoutMs), m_hFont(nullptr),
       m_hTextFont(nullptr)
 {
 }
@@ -194,9 +194,9 @@ int CCeMSmsSenderWnd::OnCreate(HWND hwnd, LPCREATESTRUCTW cs)
 int CCeMSmsSenderWnd::OnDestroy(HWND hwnd)
 {
     StopTimers();
-    // The items belong to the store; a window that goes away mid-run leaves
-    // them in state 2, as a verdict that never came would.
-    m_Queue.RemoveAll();
+    // Going away mid-run (the program ends): no verdict can reach what is
+    // still queued, so it is stored as failed rather than left "sending".
+    FailQueued();
     m_bWaiting = false;
     if (m_hFont)
         DeleteObject(m_hFont);
@@ -451,12 +451,16 @@ bool CCeMSmsSenderWnd::SendNext()
     CCeMAtSender* link = Link();
     while (m_Queue.GetCount() > 0) {
         SmsItem* head = static_cast<SmsItem*>(m_Queue.GetAt(0));
+        // Set before issuing: the module's answer may be handled while the
+        // line is still being issued.
+        m_dwLastSend = GetTickCount();
+        m_bWaiting = true;
+        m_bAnswered = false;
         if (link && link->SendTextMessage(head->szNumber, m_szCallback, head->szText)) {
-            m_dwLastSend = GetTickCount();
-            m_bWaiting = true;
             InvalidateRect(m_hWnd, nullptr, TRUE);
             return true;
         }
+        m_bWaiting = false;
         StepFailure(head);
         m_Queue.RemoveAt(0);
     }
@@ -464,11 +468,27 @@ bool CCeMSmsSenderWnd::SendNext()
     return false;
 }
 
+void CCeMSmsSenderWnd::OnSendAnswered(int ok)
+{
+    if (!m_bWaiting || m_bAnswered || m_Queue.GetCount() == 0)
+        return;
+    if (ok)
+        m_bAnswered = true;
+    else
+        Settle(0);
+}
+
 void CCeMSmsSenderWnd::OnSendResult(int success)
+{
+    if (!m_bAnswered)
+        return;
+    Settle(success == 1 ? 1 : 0);
+}
+
+void CCeMSmsSenderWnd::Settle(int success)
 {
     if (m_Queue.GetCount() == 0)
         return;
-    success = success == 1 ? 1 : 0;
     SmsItem* head = static_cast<SmsItem*>(m_Queue.GetAt(0));
     if (success || !m_bResend) {
         m_Queue.RemoveAt(0);
@@ -491,16 +511,22 @@ bool CCeMSmsSenderWnd::SendTimedOut() const
 void CCeMSmsSenderWnd::OnSendTimeout()
 {
     if (SendTimedOut())
-        OnSendResult(0);
+        Settle(0);
 }
 
-void CCeMSmsSenderWnd::AbortAll()
+void CCeMSmsSenderWnd::FailQueued()
 {
     while (m_Queue.GetCount() > 0) {
         StepFailure(static_cast<SmsItem*>(m_Queue.GetAt(0)));
         m_Queue.RemoveAt(0);
     }
+}
+
+void CCeMSmsSenderWnd::AbortAll()
+{
+    FailQueued();
     m_bWaiting = false;
+    m_bAnswered = false;
     Store().Recount();
     if (m_nPhase == kSending)
         Finish();
@@ -518,6 +544,7 @@ void CCeMSmsSenderWnd::Finish()
 {
     StopTimers();
     m_bWaiting = false;
+    m_bAnswered = false;
     m_nPhase = kFinished;
     SetWindowTextW(m_textEdit.GetHwnd(), L"");
     SetWindowTextW(m_recipientEdit.GetHwnd(), L"");
@@ -563,6 +590,10 @@ LRESULT CCeMSmsSenderWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     switch (msg) {
     case WM_MODEM_SMSSENT:
         OnSendResult(wp == 1 ? 1 : 0);
+        return 0;
+    case WM_MODEM_RESULT:
+        if (wp == CCeMAtSender::SMS_SEND_ID)
+            OnSendAnswered(lp ? 1 : 0);
         return 0;
     case WM_CHILDNOTIFY:
         // Enter released in the recipient edit adds what was typed.

@@ -72,7 +72,13 @@ public:
     // Reply and forward: one recipient (or none), the text in view 2.
     void ShowFor(LPCWSTR number, LPCWSTR text);
     void OnShow(BOOL show);
-    // The module's verdict on the message at the head of the queue.
+    // The module's answer to the send line of the message at the head (the
+    // link's result for AT$SMSMO): an error fails that message at once, as
+    // a refusal would; an OK lets the verdicts that follow count for it.
+    void OnSendAnswered(int ok);
+    // The module's verdict on the message at the head of the queue. One
+    // that comes before its send line was answered is a late verdict on an
+    // earlier message (its time-out already settled it) and is ignored.
     void OnSendResult(int success);
     // Every queued message fails; the run finishes.
     void AbortAll();
@@ -127,7 +133,11 @@ private:
     // Issues the head of the queue; items that cannot be issued fail at
     // once. False when nothing was issued.
     bool SendNext();
+    // The head's outcome: counted, stored and the next one sent.
+    void Settle(int success);
     void StepFailure(SmsItem* item);
+    // Every queued message stored as failed and counted.
+    void FailQueued();
     void Finish();
     void StopTimers();
 
@@ -149,6 +159,7 @@ private:
     int m_nBytes;
     DWORD m_dwLastSend;
     bool m_bWaiting;
+    bool m_bAnswered;  // the head's send line was taken by the module
     int m_nFrame;
     DWORD m_ackTimeoutMs;
 

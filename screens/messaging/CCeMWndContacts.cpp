@@ -219,9 +219,17 @@ LRESULT CCeMWndContacts::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             Search();
         return 0;
     case WM_SHOWWINDOW:
-        // Shown while another screen emptied the shared cache: fill it again.
-        if (wp && !m_pContacts->IsLoaded())
+        if (!wp)
+            break;
+        // A database gone while hidden (or made again since) is looked
+        // for anew; one another screen emptied the shared cache of is read
+        // again.
+        if (ReopenIfBroken()) {
+            FillCategoryCombo();
             m_list.Fill();
+        } else if (!m_pContacts->IsLoaded()) {
+            m_list.Fill();
+        }
         break;
     default:
         break;

@@ -270,6 +270,13 @@ LRESULT CCeMWndSMS::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_MODEM_SMSSENT:
         m_composer.OnSendResult(wp == 1 ? 1 : 0);
         return 0;
+    case WM_MODEM_RESULT:
+        if (wp == CCeMAtSender::SMS_SEND_ID)
+            m_composer.OnSendAnswered(lp ? 1 : 0);
+        return 0;
+    case WM_STOP_SENDING:
+        m_composer.AbortAll();
+        return 0;
     case WM_OPEN_COMPOSER:
         OpenComposerFor(wp, lp);
         return 0;

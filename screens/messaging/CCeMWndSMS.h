@@ -23,6 +23,9 @@ public:
     // From the main window: open the composer (wParam UTF-16 number and
     // lParam UTF-16 text, or wParam 0 and lParam the number).
     static constexpr UINT WM_OPEN_COMPOSER = 4126;
+    // From the main window when the module went away: a run being sent
+    // cannot go on, and what it still holds fails at once.
+    static constexpr UINT WM_STOP_SENDING = 4134;
     static constexpr int kTitleHeight = 24;
     static constexpr UINT kReadTimer = 1;
     static constexpr UINT kReadDelayMs = 500;

@@ -190,6 +190,38 @@ TEST_F(CeDbNotify, AWriterKilledRightAfterItsCommitLeavesNoStaleView) {
     CloseHandle(watched);
 }
 
+// A database file removed by hand (not through the engine) announces
+// nothing itself: the watching window still hears that the database is
+// gone, and handles open on it stop reading the old records.
+TEST_F(CeDbNotify, AFileRemovedByHandIsReportedAsADeletedDatabase) {
+    CEOID dbOid = Create(L"ByHand");
+    HANDLE watched = Open(L"ByHand", 0, &g_request);
+    HANDLE plain = Open(L"ByHand");
+    ASSERT_NE(watched, INVALID_HANDLE_VALUE);
+    ASSERT_NE(plain, INVALID_HANDLE_VALUE);
+    CEPROPVAL v = I4(1, 5);
+    ASSERT_NE(CeWriteRecordProps(plain, 0, 1, &v), 0u);
+    ASSERT_TRUE(zentest::WaitUntil([] { return !g_seen.empty(); }, 3000));
+    g_seen.clear();
+
+    ASSERT_TRUE(DeleteFileW(FileOf(L"ByHand").c_str())) << GetLastError();
+    ASSERT_TRUE(zentest::WaitUntil([] { return !g_seen.empty(); }, 5000)) << "no notification";
+    EXPECT_EQ(g_seen[0].type, static_cast<UINT>(DB_CEOID_DATABASE_DELETED));
+    EXPECT_EQ(g_seen[0].oid, dbOid);
+    EXPECT_TRUE(AllI4(plain, 0x00010003).empty());
+    EXPECT_EQ(CeWriteRecordProps(plain, 0, 1, &v), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    CloseHandle(plain);
+    CloseHandle(watched);
+    // Made anew under the name: a new open reads the new database.
+    Create(L"ByHand");
+    HANDLE fresh = Open(L"ByHand");
+    ASSERT_NE(fresh, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(AllI4(fresh, 0x00010003).empty());
+    CloseHandle(fresh);
+    EXPECT_EQ(g_freeFailures, 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

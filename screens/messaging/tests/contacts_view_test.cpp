@@ -459,16 +459,27 @@ TEST_F(ContactsViewTest, MissingDamagedAndRemovedDatabases)
     EXPECT_EQ((std::vector<std::wstring>{L"가람"}), Shown());
     EXPECT_EQ(2, SendMessageW(view.CategoryCombo(), CB_GETCOUNT, 0, 0));
 
-    // The file removed under the open view: searching and the menu go on.
+    // The file removed under the open view: the view hears of it and shows
+    // no contact any more (none of the old file's), without a search; the
+    // detail closes. Searching and the menu go on.
     uitest::Tap(RowPoint(0));
     List().OnCommand(0, CCeMContactListWnd::kDetail, nullptr);
+    ASSERT_EQ(1, List().IsDetail());
     const std::wstring path = cedbtest::FileOf(kContactsDbName);
     ASSERT_FALSE(path.empty());
-    DeleteFileW(path.c_str());
-    TapButton(CCeMWndContacts::kSearch);
+    ASSERT_TRUE(DeleteFileW(path.c_str()));
+    EXPECT_TRUE(zentest::WaitUntil([&] { return List().ItemCount() == 0; }, 5000)) << List().ItemCount();
     EXPECT_EQ(0, List().IsDetail());
-    EXPECT_EQ(view.Contacts().Count(), List().ItemCount());
+    EXPECT_EQ(nullptr, contacts.Current());
+    TapButton(CCeMWndContacts::kSearch);
+    EXPECT_EQ(0, List().ItemCount());
     MenuOnRow(0, 4);
+    // Made again while the view is hidden: shown again, it lists the new one.
+    ShowWindow(view.GetHwnd(), SW_HIDE);
+    contacttest::CreateDatabases();
+    contacttest::AddPerson(Person(L"가온", L"010-1111-0004"));
+    ShowWindow(view.GetHwnd(), SW_SHOW);
+    EXPECT_EQ((std::vector<std::wstring>{L"가온"}), Shown());
 
     // Damaged before the view is made: an empty list, no crash.
     view.Destroy();

@@ -344,4 +344,41 @@ TEST_F(DenyListTest, AStoreThatCannotBeWrittenWhileShown)
     EXPECT_EQ(2, Stored());
 }
 
+// The program's pictures: the patterned background, the picture under the
+// rows and the add page's image buttons (Search green, OK blue, Cancel grey).
+TEST_F(DenyListTest, ThePicturesOfTheProgramAreDrawn)
+{
+    Show();
+    zentest::PumpMessages(100);
+    RECT rc;
+    GetClientRect(list.GetHwnd(), &rc);
+    zentest::Image shot = zentest::CaptureWindow(list.GetHwnd());
+    zentest::SaveScreenshot(shot, L"deny_list_pictures");
+    // The no-entry ring of the picture in the bottom right corner.
+    const RECT corner = {rc.right - 170, rc.bottom - 75, rc.right - 13, rc.bottom};
+    EXPECT_GT(zentest::CountPixels(shot, corner, zentest::Rgb(232, 115, 115), 30), 100);
+    // The pattern's grain between the rows and the picture.
+    const RECT body = {0, 100, rc.right - 13, 180};
+    EXPECT_GT(zentest::CountPixels(shot, body, zentest::Rgb(232, 240, 252), 0), 50);
+
+    list.OnCommand(0, CCeMDenyListWnd::kAddButton, nullptr);
+    list.SetContactPicker([](HWND, std::wstring*, std::wstring*) { return 0; });
+    zentest::PumpMessages(100);
+    shot = zentest::CaptureWindow(list.GetHwnd());
+    zentest::SaveScreenshot(shot, L"deny_list_add_page");
+    auto inButton = [&](int id, uint32_t colour) {
+        RECT b;
+        GetWindowRect(GetDlgItem(list.GetHwnd(), id), &b);
+        MapWindowPoints(nullptr, list.GetHwnd(), reinterpret_cast<POINT*>(&b), 2);
+        return zentest::CountPixels(shot, b, colour, 40);
+    };
+    EXPECT_GT(inButton(CCeMDenyListWnd::kSearch, zentest::Rgb(40, 150, 90)), 100);
+    EXPECT_GT(inButton(CCeMDenyListWnd::kOk, zentest::Rgb(30, 100, 200)), 100);
+    EXPECT_GT(inButton(CCeMDenyListWnd::kCancel, zentest::Rgb(110, 110, 120)), 100);
+    // The add page covers the picture; Cancel, a picture too, closes it.
+    EXPECT_LT(zentest::CountPixels(shot, corner, zentest::Rgb(232, 115, 115), 30), 10);
+    TapButton(CCeMDenyListWnd::kCancel);
+    EXPECT_EQ(0, list.IsAddPage());
+}
+
 }  // namespace

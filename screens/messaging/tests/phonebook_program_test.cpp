@@ -293,12 +293,15 @@ TEST_F(PhonebookProgramTest, BadContactsAndARemovedDatabaseLeaveThePhoneUsable)
     EXPECT_EQ("AT$ORI01040001000", SentLines("AT$ORI").back());
     HangUp();
 
-    // The contacts database removed while the phonebook is shown: the
-    // search goes on without a crash and the phone still rings and calls.
+    // The contacts database removed while the phonebook is shown: the list
+    // empties by itself, the search goes on without a crash and the phone
+    // still rings and calls.
     ASSERT_NE(nullptr, OpenPhonebook());
+    ASSERT_GT(ListedRows(), 0);
     const std::wstring file = cedbtest::FileOf(kContactsDbName);
     ASSERT_FALSE(file.empty());
     ASSERT_TRUE(DeleteFileW(file.c_str())) << GetLastError();
+    EXPECT_TRUE(zentest::WaitUntil([] { return ListedRows() == 0; }, 8000)) << ListedRows();
     Search(L"0");
     Search(L"", 1);
     EXPECT_TRUE(PhoneRunning());
@@ -312,9 +315,11 @@ TEST_F(PhonebookProgramTest, BadContactsAndARemovedDatabaseLeaveThePhoneUsable)
     ASSERT_TRUE(Import("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:돌아옴\r\nTEL;TYPE=CELL:010-321-0000\r\nEND:VCARD\r\n"));
     zentest::PumpMessages(1000);
     ASSERT_NE(nullptr, OpenPhonebook());
-    Search(L"321");
+    ASSERT_TRUE(ChooseByPen(kKindId, 1));  // 번호
+    Search(L"321", 1);
     EXPECT_TRUE(PhoneRunning());
     EXPECT_EQ(L"321", TextOf(Control(kEditId)));
+    EXPECT_EQ(1, ListedRows());
     Shot(L"phonebook-database-made-again");
 }
 

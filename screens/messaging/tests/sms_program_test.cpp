@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <sipapi.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "UiInput.h"
 #include "WinTest.h"
 #include "modem/CodePage.h"
+#include "resources/messaging_res.h"
 #include "screens/messaging/CCeMSmsSenderWnd.h"
 #include "stores/CCeDataManager.h"
 
@@ -27,6 +29,12 @@ using zen::sim::ToCp949;
 const wchar_t* const kRows[] = {L"1234567890", L"ㅂㅈㄷㄱㅅㅛㅕㅑㅐㅔ", L"ㅁㄴㅇㄹㅎㅗㅓㅏㅣ\b",
                                 L"^ㅋㅌㅊㅍㅠㅜㅡ,."};
 
+constexpr int kPickable = 31;
+std::wstring PickableNumber(int i)
+{
+    return L"0104444" + std::to_wstring(1000 + i);
+}
+
 class SmsProgramTest : public phoneprog::PhoneProgramTest {
 protected:
     static void SetUpTestSuite()
@@ -35,6 +43,9 @@ protected:
         options.storeName = L"smsprogram";
         options.prepare = [] {
             contacttest::AddPerson({L"홍길동", L"0101234567"});
+            // Thirty-one mobiles for the picker, listed after 홍길동.
+            for (int i = 0; i < kPickable; ++i)
+                contacttest::AddPerson({(L"수신" + std::to_wstring(10 + i)).c_str(), PickableNumber(i).c_str()});
             CCeDataManager data;
             data.m_EnvDB.Load();
             data.m_Settings.bMessageTone = 1;
@@ -105,6 +116,37 @@ protected:
             uitest::Key(static_cast<WORD>(*c));
         zentest::PumpMessages(200);
         TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kAdd));
+    }
+    // A new text: back to the list, then its "작성".
+    static void NewText(HWND messages)
+    {
+        HWND back = FindChild(messages, L"Button", L"뒤로");
+        ASSERT_NE(nullptr, back);
+        TapControl(back);
+        HWND write = FindChild(messages, L"Button", L"작성");
+        ASSERT_NE(nullptr, write);
+        TapControl(write);
+    }
+    // A new text for one recipient.
+    static void Compose(HWND messages, HWND composer, const wchar_t* number, const wchar_t* words)
+    {
+        NewText(messages);
+        AddRecipient(composer, number);
+        HWND text = ComposerView(composer, CCeMSmsSenderWnd::kViewText, CCeMSmsSenderWnd::kText);
+        ASSERT_NE(nullptr, text);
+        TapAt(text, 20, 8);
+        for (const wchar_t* c = words; *c; ++c)
+            uitest::TypeChar(*c);
+        ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(text) == words; }, 3000));
+    }
+    // The stored state of the last text sent to `number`, or -1.
+    static int SentState(const char* number)
+    {
+        int state = -1;
+        for (const SmsItem& i : Stored())
+            if (!(i.nState & kSmsReceivedBit) && strcmp(i.szNumber, number) == 0)
+                state = static_cast<int>(i.nState);
+        return state;
     }
     static void TypeHangul(const std::wstring& keys)
     {
@@ -313,29 +355,8 @@ TEST_F(SmsProgramTest, ARefusedTextFailsOrIsSentAgainWithResending)
     HWND messages = Messages();
     HWND composer = FindChild(messages, L"SMS Sender", nullptr);
     ASSERT_NE(nullptr, composer);
-    // A new text for one recipient: back to the list, then its "작성".
-    auto compose = [&](const wchar_t* number, const wchar_t* words) {
-        HWND back = FindChild(messages, L"Button", L"뒤로");
-        ASSERT_NE(nullptr, back);
-        TapControl(back);
-        HWND write = FindChild(messages, L"Button", L"작성");
-        ASSERT_NE(nullptr, write);
-        TapControl(write);
-        AddRecipient(composer, number);
-        HWND text = ComposerView(composer, CCeMSmsSenderWnd::kViewText, CCeMSmsSenderWnd::kText);
-        ASSERT_NE(nullptr, text);
-        TapAt(text, 20, 8);
-        for (const wchar_t* c = words; *c; ++c)
-            uitest::TypeChar(*c);
-        ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(text) == words; }, 3000));
-    };
-    auto stateOfLast = [] {
-        const auto stored = Stored();
-        for (const SmsItem& i : stored)
-            if (!(i.nState & kSmsReceivedBit) && strcmp(i.szNumber, "0107770200") == 0)
-                return static_cast<int>(i.nState);
-        return -1;
-    };
+    auto compose = [&](const wchar_t* number, const wchar_t* words) { Compose(messages, composer, number, words); };
+    auto stateOfLast = [] { return SentState("0107770200"); };
 
     s_card->Module().SetAckMode(zen::sim::SimModule::AckMode::Nak, 100);
     compose(L"0107770200", L"거절");
@@ -367,6 +388,125 @@ TEST_F(SmsProgramTest, ARefusedTextFailsOrIsSentAgainWithResending)
     ASSERT_GE(lines.size(), before + 2);
     for (size_t i = before; i < lines.size(); ++i)
         EXPECT_EQ("AT$SMSMO0=0107770201,01012345678,4098,\"again\"", lines[i]);
+}
+
+// The module answers the send line with ERROR: the text fails at once,
+// not after the minute of waiting for a verdict. Then the card is pulled in
+// the middle of a run: what was being sent and what waited fail at once and
+// are stored so; with the card back the link comes up again.
+TEST_F(SmsProgramTest, AnErrorOrAPulledCardFailsTheTextsAtOnce)
+{
+    ASSERT_TRUE(PhoneRunning());
+    HWND messages = Messages();
+    HWND composer = FindChild(messages, L"SMS Sender", nullptr);
+    ASSERT_NE(nullptr, composer);
+    zen::sim::SimModule& module = s_card->Module();
+    module.SetAckMode(zen::sim::SimModule::AckMode::Error);
+    Compose(messages, composer, L"0107770300", L"오류");
+    // Resending stays on from the case before: off, so the text fails once.
+    HWND resend = GetDlgItem(composer, CCeMSmsSenderWnd::kResend);
+    if (SendMessageW(resend, BM_GETCHECK, 0, 0) == BST_CHECKED)
+        TapControl(resend);
+    ASSERT_EQ(BST_UNCHECKED, SendMessageW(resend, BM_GETCHECK, 0, 0));
+    size_t before = SentLines("AT$SMSMO").size();
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
+    ASSERT_TRUE(WaitSent("AT$SMSMO", before + 1));
+    EXPECT_TRUE(zentest::WaitUntil([] { return SentState("0107770300") == kSmsSendFailed; }, 8000))
+        << SentState("0107770300");
+    EXPECT_EQ(before + 1, SentLines("AT$SMSMO").size());
+
+    // Three recipients, a module that never gives its verdict, and the card
+    // pulled while the first text waits.
+    module.SetAckMode(zen::sim::SimModule::AckMode::None);
+    Compose(messages, composer, L"0107770301", L"뽑힘");
+    AddRecipient(composer, L"0107770302");
+    AddRecipient(composer, L"0107770303");
+    before = SentLines("AT$SMSMO").size();
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
+    ASSERT_TRUE(WaitSent("AT$SMSMO", before + 1));
+    const size_t queries = SentLines("AT$BATT?").size();
+    ASSERT_TRUE(s_card->Remove());
+    EXPECT_TRUE(WaitDisplay(L"*** 모뎀 상태 확인 ***\n")) << Display().c_str();
+    for (const char* number : {"0107770301", "0107770302", "0107770303"})
+        EXPECT_TRUE(zentest::WaitUntil([&] { return SentState(number) == kSmsSendFailed; }, 8000))
+            << number << ": " << SentState(number);
+    EXPECT_EQ(before + 1, SentLines("AT$SMSMO").size());
+    Shot(L"sms-program-card-pulled");
+
+    module.SetAckMode(zen::sim::SimModule::AckMode::Ack, 100);
+    ASSERT_TRUE(s_card->Insert());
+    ASSERT_TRUE(WaitSent("AT$BATT?", queries + 1, 10000));
+    EXPECT_TRUE(zentest::WaitUntil([] { return Display().find(L"모뎀") == std::wstring::npos; }, 8000))
+        << Display().c_str();
+}
+
+// Thirty recipients picked by pen in the phonebook picker; the thirty-first
+// is refused with the notice; thirty lines go out in the order picked.
+TEST_F(SmsProgramTest, ThirtyRecipientsArePickedAndTheThirtyFirstIsRefused)
+{
+    ASSERT_TRUE(PhoneRunning());
+    HWND messages = Messages();
+    HWND composer = FindChild(messages, L"SMS Sender", nullptr);
+    ASSERT_NE(nullptr, composer);
+    NewText(messages);
+    ASSERT_NE(nullptr, ComposerView(composer, CCeMSmsSenderWnd::kViewRecipients, CCeMSmsSenderWnd::kPick));
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kPick));
+    HWND picker = FindPhoneTopLevel(L"#32770", L"받는 사람");
+    ASSERT_NE(nullptr, picker);
+    HWND list = FindChild(picker, L"CCeMItemList", nullptr);
+    ASSERT_NE(nullptr, list);
+    zentest::PumpMessages(300);
+
+    // Rows (홍길동 is row 0) are tapped where they stand, a page at a time:
+    // two taps at one spot would make a double tap.
+    RECT client;
+    GetClientRect(list, &client);
+    const int rows = kPickable + 1, visible = client.bottom / 16;
+    int top = -1;
+    auto tapRow = [&](int r) {
+        if (top < 0 || r < top || r >= top + visible) {
+            top = std::max(0, std::min(r, rows - visible));
+            SendMessageW(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, top), 0);
+            zentest::PumpMessages(100);
+        }
+        TapAt(list, 60, (r - top) * 16 + 8);
+    };
+    HWND count = GetDlgItem(picker, IDC_PICK_COUNT);
+    for (int r = 1; r <= 30; ++r) {
+        tapRow(r);
+        const std::wstring want = L"총 선택된 사람 : " + std::to_wstring(r) + L" / 30";
+        ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(count) == want; }, 3000)) << r;
+    }
+    tapRow(31);
+    HWND box = FindPhoneTopLevel(L"#32770", L"알림");
+    ASSERT_NE(nullptr, box) << "the thirty-first is refused with a notice";
+    EXPECT_EQ(picker, GetWindow(box, GW_OWNER));
+    Shot(L"sms-program-thirty-first");
+    TapControl(GetDlgItem(box, IDOK));
+    EXPECT_TRUE(zentest::WaitUntil([&] { return !IsWindowVisible(box); }, 3000));
+    EXPECT_EQ(L"총 선택된 사람 : 30 / 30", TextOf(count));
+    TapControl(GetDlgItem(picker, IDOK));
+    ASSERT_TRUE(zentest::WaitUntil([&] { return !IsWindow(picker) || !IsWindowVisible(picker); }, 3000));
+    HWND recipients = GetDlgItem(composer, CCeMSmsSenderWnd::kList);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return SendMessageW(recipients, LB_GETCOUNT, 0, 0) == 30; }, 3000))
+        << SendMessageW(recipients, LB_GETCOUNT, 0, 0);
+
+    HWND text = ComposerView(composer, CCeMSmsSenderWnd::kViewText, CCeMSmsSenderWnd::kText);
+    ASSERT_NE(nullptr, text);
+    TapAt(text, 20, 8);
+    for (wchar_t c : std::wstring(L"모두에게"))
+        uitest::TypeChar(c);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return TextOf(text) == L"모두에게"; }, 3000));
+    const size_t before = SentLines("AT$SMSMO").size();
+    TapControl(GetDlgItem(composer, CCeMSmsSenderWnd::kSend));
+    ASSERT_TRUE(WaitSent("AT$SMSMO", before + 30, 30000)) << SentLines("AT$SMSMO").size() - before;
+    const auto lines = SentLines("AT$SMSMO");
+    for (int i = 0; i < 30; ++i) {
+        const std::wstring wide = PickableNumber(i);
+        const std::string number(wide.begin(), wide.end());
+        EXPECT_EQ("AT$SMSMO0=" + number + ",01012345678,4098,\"" + ToCp949(L"모두에게") + "\"", lines[before + i]);
+    }
+    EXPECT_TRUE(zentest::WaitUntil([] { return SentState("01044441029") == kSmsSent; }, 10000));
 }
 
 }  // namespace

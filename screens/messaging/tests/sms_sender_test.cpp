@@ -73,13 +73,19 @@ protected:
         uitest::Activate(host);
         ASSERT_EQ(1, sender.Create({0, 26, 240, 268}, host, WS_VISIBLE, 9));
         sender.SetNotifyWindows(ownerWnd, ownerWnd);
-        // The owner passes the module's verdicts on, as the message window does.
+        // The owner passes the module's verdicts and the answers to the send
+        // lines on, as the message window does.
         log.onMessage = [this](const LoggedMessage& m) {
             if (m.msg == WM_MODEM_SMSSENT) {
                 ++verdicts;
                 if (onVerdict)
                     onVerdict(m.wParam);
                 SendMessageW(sender.GetHwnd(), WM_MODEM_SMSSENT, m.wParam, 0);
+            }
+            if (m.msg == WM_MODEM_RESULT && m.wParam == CCeMAtSender::SMS_SEND_ID) {
+                if (onAnswer)
+                    onAnswer(m.lParam);
+                SendMessageW(sender.GetHwnd(), WM_MODEM_RESULT, m.wParam, m.lParam);
             }
         };
         zentest::PumpMessages(50);
@@ -136,6 +142,13 @@ protected:
             Tap(Sender::kAdd);
         }
     }
+    // A run of `text` to `recipients` new recipients, started by pen.
+    void StartRun(const wchar_t* text, int recipients)
+    {
+        sender.ShowFor(nullptr, text);
+        AddRecipients(recipients);
+        Tap(Sender::kSend);
+    }
     bool WaitPhase(int phase, DWORD ms = 15000)
     {
         return zentest::WaitUntil([&] { return sender.Phase() == phase; }, ms);
@@ -170,6 +183,7 @@ protected:
     std::vector<std::wstring> captions;
     int verdicts = 0;
     std::function<void(WPARAM)> onVerdict;
+    std::function<void(LPARAM)> onAnswer;
 };
 
 using modaltest::Steps;
@@ -514,6 +528,87 @@ TEST_F(SenderTest, AbortAllFailsWhatIsQueuedAndAClosedLinkFailsAtOnce)
     EXPECT_EQ(Sender::kFinished, sender.Phase());
     EXPECT_EQ(1, sender.Failures());
     EXPECT_EQ(7, StoredInState(kSmsSendFailed));
+}
+
+// The module refuses the send line itself with ERROR: the message fails at
+// once (not after the time-out), or is sent again when resending is on.
+TEST_F(SenderTest, AnErrorToTheSendLineFailsAtOnceOrIsSentAgain)
+{
+    OpenReady();
+    card.Module().SetAckMode(SimModule::AckMode::Error);
+    StartRun(L"error", 2);
+    // The time-out is a minute: an end within seconds is the error's doing.
+    ASSERT_TRUE(WaitPhase(Sender::kFinished, 15000));
+    EXPECT_EQ(0, sender.Successes());
+    EXPECT_EQ(2, sender.Failures());
+    EXPECT_EQ(2u, SendLines().size());
+    EXPECT_EQ(2, StoredInState(kSmsSendFailed));
+    EXPECT_TRUE(card.Module().Outbox().empty());
+
+    // Resending on: refused twice, then taken and acknowledged; one success.
+    sender.OnShow(TRUE);
+    sender.ShowFor(L"0103334444", L"retry");
+    Tap(Sender::kResend);
+    int errors = 0;
+    onAnswer = [&](LPARAM ok) {
+        if (!ok && ++errors == 2)
+            card.Module().SetAckMode(SimModule::AckMode::Ack, 100);
+    };
+    Tap(Sender::kSend);
+    ASSERT_TRUE(WaitPhase(Sender::kFinished, 15000));
+    EXPECT_EQ(2, errors);
+    EXPECT_EQ(1, sender.Successes());
+    EXPECT_EQ(0, sender.Failures());
+    const auto lines = SendLines();
+    ASSERT_EQ(5u, lines.size());
+    EXPECT_EQ(lines[2], lines[3]);
+    EXPECT_EQ(lines[2], lines[4]);
+    EXPECT_EQ(1, StoredInState(kSmsSent));
+    EXPECT_EQ(1u, card.Module().Outbox().size());
+}
+
+// A verdict that comes while the current message's send line has not been
+// answered yet cannot be for it: it is the late verdict of the message
+// before, which its time-out already settled.
+TEST_F(SenderTest, ALateVerdictIsNotCountedForTheNextMessage)
+{
+    OpenReady();
+    card.Module().SetAckMode(SimModule::AckMode::None);
+    sender.SetAckTimeout(1500);
+    // The first line is answered OK; from then on the module is silent, so
+    // the second line's answer never comes.
+    onAnswer = [&](LPARAM ok) {
+        if (ok)
+            card.Module().SetSilent(true);
+    };
+    StartRun(L"late", 2);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return SendLines().size() == 2; }, 10000));
+    ASSERT_EQ(1, sender.Failures()) << "the first timed out";
+    // The first message's verdict, late, as the link hands it on.
+    SendMessageW(log.Window(), WM_MODEM_SMSSENT, 1, 0);
+    EXPECT_EQ(1, verdicts);
+    EXPECT_EQ(Sender::kSending, sender.Phase());
+    EXPECT_EQ(0, sender.Successes());
+    EXPECT_EQ(1, sender.Queued());
+    ASSERT_TRUE(WaitPhase(Sender::kFinished, 10000));
+    EXPECT_EQ(0, sender.Successes());
+    EXPECT_EQ(2, sender.Failures());
+    EXPECT_EQ(0, StoredInState(kSmsSent));
+    EXPECT_EQ(2, StoredInState(kSmsSendFailed));
+}
+
+// A composer that goes away mid-run (the program ends) stores what it still
+// held as failed: nothing is left "being sent" for ever.
+TEST_F(SenderTest, GoingAwayMidRunStoresWhatWasHeldAsFailed)
+{
+    OpenReady();
+    card.Module().SetAckMode(SimModule::AckMode::None);
+    StartRun(L"bye", 3);
+    ASSERT_TRUE(zentest::WaitUntil([&] { return SendLines().size() == 1; }, 5000));
+    ASSERT_EQ(3, sender.Queued());
+    sender.Destroy();
+    EXPECT_EQ(3, StoredInState(kSmsSendFailed));
+    EXPECT_EQ(0, StoredInState(kSmsSending));
 }
 
 // A ringing call does not stop a run: the texts go out and are
