@@ -934,6 +934,10 @@ void CCeMWndPhone::OnChildNotify(int code)
         InvalidateRect(m_Lcd.GetHwnd(), nullptr, FALSE);
         InvalidateRect(m_hWnd, nullptr, FALSE);
         break;
+    case 9:
+        // Part of a screen closed under the pen; the bar may be under this window.
+        PostMessageW(m_hWnd, kRaiseMenuBar, 0, 0);
+        break;
     default:
         break;
     }
