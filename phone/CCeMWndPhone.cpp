@@ -326,12 +326,26 @@ void CCeMWndPhone::OnModemWake(int watching)
 void CCeMWndPhone::KeepMenuBarAbove()
 {
     HWND bar = m_MenuBar.Hwnd();
-    if (!bar || !m_hWnd || GetForegroundWindow() != m_hWnd)
+    if (!bar || !m_hWnd)
+        return;
+    HWND front = GetForegroundWindow();
+    if (front != m_hWnd && !IsOwnWindow(front))
         return;
     for (HWND w = GetWindow(m_hWnd, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
         if (w == bar)
             return;
     SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool CCeMWndPhone::IsOwnWindow(HWND hwnd) const
+{
+    // Owned, directly or through another of its own windows (a box over a dialog).
+    for (int depth = 0; hwnd && depth < 8; ++depth) {
+        hwnd = GetWindow(hwnd, GW_OWNER);
+        if (hwnd == m_hWnd)
+            return m_hWnd != nullptr;
+    }
+    return false;
 }
 
 void CCeMWndPhone::RefreshCompanions()
@@ -437,6 +451,11 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             // Brought back from behind another program (or a box of its
             // own): the bar comes along, once the activation has finished
             // moving this window, and again a moment later.
+            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
+            SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
+        } else if (IsOwnWindow(reinterpret_cast<HWND>(lp))) {
+            // A box or dialog of its own comes in front (a countdown may
+            // stand there for long): the bar stays in sight beside it.
             PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
             SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
         }
