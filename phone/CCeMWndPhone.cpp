@@ -445,21 +445,20 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_ERASEBKGND:
         return 1;
-    case WM_ACTIVATE:
-        if (LOWORD(wp) != WA_INACTIVE) {
+    case WM_ACTIVATE: {
+        const bool active = LOWORD(wp) != WA_INACTIVE;
+        if (active)
             HideTaskbar(hwnd);
-            // Brought back from behind another program (or a box of its
-            // own): the bar comes along, once the activation has finished
-            // moving this window, and again a moment later.
-            PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
-            SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
-        } else if (IsOwnWindow(reinterpret_cast<HWND>(lp))) {
-            // A box or dialog of its own comes in front (a countdown may
-            // stand there for long): the bar stays in sight beside it.
+        // Brought back from behind another program (or a box of its own),
+        // or a box or dialog of its own coming in front (a countdown may
+        // stand there for long): the bar comes along, once the activation
+        // has finished moving the windows, and again a moment later.
+        if (active || IsOwnWindow(reinterpret_cast<HWND>(lp))) {
             PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
             SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
         }
         break;
+    }
     case WM_SETTINGCHANGE:
         // So may the input panel coming or going.
         if (wp == SPI_SETSIPINFO)
