@@ -329,12 +329,26 @@ void CCeMWndPhone::OnModemWake(int watching)
 void CCeMWndPhone::KeepMenuBarAbove()
 {
     HWND bar = m_MenuBar.Hwnd();
-    if (!bar || !m_hWnd || GetForegroundWindow() != m_hWnd)
+    if (!bar || !m_hWnd)
+        return;
+    HWND front = GetForegroundWindow();
+    if (front != m_hWnd && !IsOwnWindow(front))
         return;
     for (HWND w = GetWindow(m_hWnd, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
         if (w == bar)
             return;
     SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool CCeMWndPhone::IsOwnWindow(HWND hwnd) const
+{
+    // Owned, directly or through another of its own windows (a box over a dialog).
+    for (int depth = 0; hwnd && depth < 8; ++depth) {
+        hwnd = GetWindow(hwnd, GW_OWNER);
+        if (hwnd == m_hWnd)
+            return m_hWnd != nullptr;
+    }
+    return false;
 }
 
 void CCeMWndPhone::RefreshCompanions()
@@ -434,16 +448,20 @@ LRESULT CCeMWndPhone::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_ERASEBKGND:
         return 1;
-    case WM_ACTIVATE:
-        if (LOWORD(wp) != WA_INACTIVE) {
+    case WM_ACTIVATE: {
+        const bool active = LOWORD(wp) != WA_INACTIVE;
+        if (active)
             HideTaskbar(hwnd);
-            // Brought back from behind another program (or a box of its
-            // own): the bar comes along, once the activation has finished
-            // moving this window, and again a moment later.
+        // Brought back from behind another program (or a box of its own),
+        // or a box or dialog of its own coming in front (a countdown may
+        // stand there for long): the bar comes along, once the activation
+        // has finished moving the windows, and again a moment later.
+        if (active || IsOwnWindow(reinterpret_cast<HWND>(lp))) {
             PostMessageW(hwnd, kRaiseMenuBar, 0, 0);
             SetTimer(hwnd, kRaiseBarTimer, kRaiseBarDelayMs, nullptr);
         }
         break;
+    }
     case WM_SETTINGCHANGE:
         // So may the input panel coming or going.
         if (wp == SPI_SETSIPINFO)
@@ -936,6 +954,10 @@ void CCeMWndPhone::OnChildNotify(int code)
         LoadSkin();
         InvalidateRect(m_Lcd.GetHwnd(), nullptr, FALSE);
         InvalidateRect(m_hWnd, nullptr, FALSE);
+        break;
+    case 9:
+        // Part of a screen closed under the pen; the bar may be under this window.
+        PostMessageW(m_hWnd, kRaiseMenuBar, 0, 0);
         break;
     default:
         break;

@@ -202,6 +202,8 @@ private:
     // something (a control taking the pen, a closed drop-down) raised it
     // over its own bar.
     void KeepMenuBarAbove();
+    // A window owned by this one, directly or through another (its boxes and dialogs).
+    bool IsOwnWindow(HWND hwnd) const;
     void StepCallVolume(int delta);
 
     DisplayPower m_DisplayPower;

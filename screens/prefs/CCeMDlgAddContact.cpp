@@ -85,6 +85,34 @@ void CCeMDlgAddContact::OnPaint(HWND hwnd)
     EndPaint(hwnd, &ps);
 }
 
+LRESULT CCeMDlgAddContact::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_SETTINGCHANGE && wp == SPI_SETSIPINFO && m_hWnd == hwnd) {
+        KeepAboveInputPanel();
+        return 0;
+    }
+    return CCeMDialog::WindowProc(hwnd, msg, wp, lp);
+}
+
+void CCeMDlgAddContact::KeepAboveInputPanel()
+{
+    SIPINFO si = {};
+    si.cbSize = sizeof si;
+    if (!SipGetInfo(&si) || !(si.fdwFlags & SIPF_ON))
+        return;
+    // It stays up once the panel goes: moving back would pull the buttons
+    // from under the pen that made the panel go.
+    RECT rc;
+    GetWindowRect(m_hWnd, &rc);
+    const RECT& free = si.rcVisibleDesktop;
+    if (rc.bottom <= free.bottom)
+        return;
+    int top = free.bottom - (rc.bottom - rc.top);
+    if (top < free.top)
+        top = free.top;
+    SetWindowPos(m_hWnd, nullptr, rc.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 int CCeMDlgAddContact::OnCommand(int code, int id, HWND)
 {
     if (code == EN_SETFOCUS) {

@@ -19,8 +19,12 @@ public:
     void OnInitControls(HWND hwnd) override;
     int OnCommand(int code, int id, HWND control) override;
     void OnPaint(HWND hwnd) override;
+    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    // Moves the dialog up into the space the input panel leaves (its
+    // buttons would be under the panel).
+    void KeepAboveInputPanel();
     // 1 when the contact was stored; otherwise the user was told why.
     int Save();
 

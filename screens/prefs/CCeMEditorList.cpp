@@ -168,4 +168,6 @@ void CCeMEditorList::SetEditing(int on)
     }
     InvalidateRect(m_hWnd, nullptr, FALSE);
     UpdateWindow(m_hWnd);
+    if (!on)
+        prefs::AskMenuBarBack(m_hWnd);
 }

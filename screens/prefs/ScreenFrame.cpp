@@ -108,6 +108,12 @@ void SendCloseRequest(HWND screen)
     PostMessageW(GetParent(screen), WM_COMMAND, MAKEWPARAM(id, kCloseRequest), reinterpret_cast<LPARAM>(screen));
 }
 
+void AskMenuBarBack(HWND from)
+{
+    if (HWND top = GetAncestor(from, GA_ROOT))
+        PostMessageW(top, kChildNotify, kNotifyMenuBarBack, reinterpret_cast<LPARAM>(from));
+}
+
 int PassGuards(HWND owner)
 {
     const SettingsBlock& s = g_pDataManager->m_Settings;

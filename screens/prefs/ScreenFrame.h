@@ -11,6 +11,8 @@ namespace prefs {
 
 constexpr int kTitleBand = 25;
 constexpr int kCloseRequest = 1000;  // WM_COMMAND code: a screen asks to be closed
+constexpr UINT kChildNotify = 4024;  // to the top-level window: code, sender
+constexpr int kNotifyMenuBarBack = 9;
 constexpr RECT kTitleRect = {25, 0, 200, 25};
 
 struct HeaderColumn {
@@ -40,6 +42,11 @@ void DrawTitle(HDC dc, LPCWSTR title);
 // Asks the parent to close the screen: WM_COMMAND (1000 << 16 | id, window),
 // posted.
 void SendCloseRequest(HWND screen);
+// Tells the top-level window that a part of the screen under the pen went
+// away (an editor closed by its own button): the display may have put that
+// window over its menu bar, which it puts back. Posted, so it comes after
+// the tap's own handling.
+void AskMenuBarBack(HWND from);
 
 // 1 when neither privacy mode nor the phone lock stands in the way of a
 // change; otherwise the program's message box says which (5 seconds) and 0.

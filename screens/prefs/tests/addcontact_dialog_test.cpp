@@ -86,6 +86,20 @@ protected:
 
     static void Type(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
     static void Pick(HWND dialog, int id, int index) { SendDlgItemMessageW(dialog, id, CB_SETCURSEL, index, 0); }
+    static RECT WindowRect(HWND w)
+    {
+        RECT rc = {};
+        GetWindowRect(w, &rc);
+        return rc;
+    }
+    static SIPINFO Panel()
+    {
+        SIPINFO si = {};
+        si.cbSize = sizeof si;
+        SipGetInfo(&si);
+        return si;
+    }
+    static bool PanelShown() { return (Panel().fdwFlags & SIPF_ON) != 0; }
     static std::wstring Text(HWND dialog, int id)
     {
         wchar_t buf[80] = {};
@@ -94,9 +108,6 @@ protected:
     }
     static void TapButton(HWND dialog, int id)
     {
-        // The input panel is put away first, as a user would: it covers the buttons.
-        SipShowIM(SIPF_OFF);
-        zentest::PumpMessages(50);
         RECT rc;
         GetWindowRect(GetDlgItem(dialog, id), &rc);
         uitest::QueueTap({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
@@ -193,6 +204,46 @@ TEST_F(AddContactTest, MissingNamesOrNumberWarnAndKeepTheDialogOpen)
     EXPECT_STREQ(L"0167778888", c->pszHome);
     EXPECT_EQ(kPropHome, c->nPreferred);
     EXPECT_EQ(0u, c->cbCategoryMask);  // "비분류": no mask
+}
+
+// The panel comes up for a name field and would cover the buttons where
+// the dialog first stands; the dialog moves up above it, so OK is reached
+// by pen with the panel still up. It stays there once the panel goes (a
+// tap on a button puts the panel away; the button must not move under the pen).
+TEST_F(AddContactTest, TheDialogMovesAboveTheInputPanel)
+{
+    WithContacts();
+    RECT withPanel = {}, okWithPanel = {}, afterPanel = {};
+    SIPINFO panel = {};
+    const INT_PTR r = Run(L"0167778888", {[&](HWND d) {
+                                              // The family name has the focus and the panel.
+                                              panel = Panel();
+                                              withPanel = WindowRect(d);
+                                              okWithPanel = WindowRect(GetDlgItem(d, IDOK));
+                                              SetFocus(GetDlgItem(d, IDC_GROUP));
+                                              zentest::PumpMessages(50);
+                                              afterPanel = WindowRect(d);
+                                          },
+                                          [&](HWND d) {
+                                              SetFocus(GetDlgItem(d, IDC_FAMILY_NAME));
+                                              Type(d, IDC_FAMILY_NAME, L"홍");
+                                              zentest::PumpMessages(50);
+                                              if (PanelShown())
+                                                  TapButton(d, IDOK);
+                                          }});
+    ASSERT_TRUE(panel.fdwFlags & SIPF_ON);
+    EXPECT_LE(okWithPanel.bottom, panel.rcSipRect.top);
+    EXPECT_GE(withPanel.top, panel.rcVisibleDesktop.top);
+    // Centred on the screen, as it opens, the panel covered OK.
+    const int centredTop = (GetSystemMetrics(SM_CYSCREEN) - (withPanel.bottom - withPanel.top)) / 2;
+    EXPECT_GT(okWithPanel.bottom + centredTop - withPanel.top, panel.rcSipRect.top);
+    EXPECT_TRUE(EqualRect(&withPanel, &afterPanel));
+    // The pen's tap on OK saved with the panel up.
+    EXPECT_EQ(1, r);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"저장하였습니다.", boxes[0].text);
+    EXPECT_NE(nullptr, Stored(L"홍"));
+    SipShowIM(SIPF_OFF);
 }
 
 TEST_F(AddContactTest, WithoutAContactsDatabaseTheTypedValuesStay)

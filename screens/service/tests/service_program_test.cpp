@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PhoneProgram.h"
+#include "Screenshot.h"
 #include "UiInput.h"
 #include "WinTest.h"
 #include "phone/CCeMCallControl.h"
@@ -77,6 +78,11 @@ protected:
                 return true;
         }
         return false;
+    }
+    // The menu bar's pictures are on the screen, whatever window is in front.
+    static bool BarShown()
+    {
+        return zentest::DistinctColors(zentest::CaptureScreen(), RECT{0, 294, 240, 320}) > 4;
     }
     // The phone in front, then the menu item by pen.
     static bool Menu(UINT command)
@@ -193,6 +199,7 @@ TEST_F(ServiceProgramTest, TheHiddenCodeOpensTheNumberScreenAndA017NumberIsProgr
     std::vector<int> counts;
     size_t nearEnd = 0;
     bool moduleGone = false;
+    bool barBesideBox = false;
     const DWORD start = GetTickCount();
     while (IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < 45000) {
         const std::wstring caption = TextOf(box);
@@ -203,13 +210,16 @@ TEST_F(ServiceProgramTest, TheHiddenCodeOpensTheNumberScreenAndA017NumberIsProgr
                 counts.push_back(n);
             if (n <= 3 && !nearEnd)
                 nearEnd = CommandCount();
-            if (counts.size() == 4 && n > 30)
+            if (counts.size() == 4 && n > 30) {
+                barBesideBox = zentest::WaitUntil(BarShown, 3000);
                 Shot(L"service-nam-countdown");
+            }
         }
         moduleGone = moduleGone || Display().find(L"모뎀 상태 확인") != std::wstring::npos;
         zentest::PumpMessages(150);
     }
     ASSERT_FALSE(IsWindow(box) && IsWindowVisible(box));
+    EXPECT_TRUE(barBesideBox) << "no menu bar on the screen during the countdown";
     ASSERT_GE(counts.size(), 20u);
     EXPECT_GE(counts.front(), 33);
     EXPECT_LE(counts.back(), 2);
