@@ -23,6 +23,7 @@
 #include "stores/StoreText.h"
 #include "toolkit/CCeMMsgBox.h"
 #include "toolkit/CCeMToolkit.h"
+#include "toolkit/SharedBitmaps.h"
 
 namespace {
 constexpr UINT kClockBitmap = 117;
@@ -74,6 +75,9 @@ int CCeMWndPhone::OnCreate(HWND hwnd, LPCREATESTRUCTW)
     const int width = rc.right, height = rc.bottom;
 
     EnsureDialUpEntry();
+    // Registered unloaded: each loads when a screen first draws it.
+    SharedBitmaps::Register(m_Bitmaps, CCeMToolkit::Instance());
+    SharedBitmaps::Publish(&m_Bitmaps);
     m_MenuBar.Create(CCeMToolkit::Instance(), hwnd, kMenuBarId, 0, kMenuBarImages, kMenuBarImageCount);
     m_Lcd.CreateDisplay(hwnd, kDisplayId);
     m_Lcd.SetCallStateSource(&m_data.m_Modem.CallState, &m_data.m_Call.nLastState);
@@ -109,6 +113,8 @@ int CCeMWndPhone::OnDestroy(HWND hwnd)
     for (int i = 0; i < 4; ++i)
         SHSetAppKeyWndAssoc(static_cast<BYTE>(0xC1 + i), nullptr);
     m_bmpClock.Free();
+    if (SharedBitmaps::Published() == &m_Bitmaps)
+        SharedBitmaps::Publish(nullptr);
     DestroyRingPlayer(m_data);
     m_data.m_Modem.Close();
     if (m_pScreen) {

@@ -16,6 +16,7 @@
 #include "screens/messaging/CCeMMultiButton.h"
 #include "stores/CCeDataManager.h"
 #include "toolkit/CCeMBitmap.h"
+#include "toolkit/CCeMBitmapCache.h"
 #include "toolkit/CCeMMenuBar.h"
 #include "toolkit/CCeMWnd.h"
 
@@ -103,6 +104,8 @@ public:
     CCeMWndLcd& Lcd() { return m_Lcd; }
     CCeMMultiButton& DialPad() { return m_DialPad; }
     CCeMMultiButton& CompanionBar() { return m_CompanionBar; }
+    // The screens' shared pictures (published for them while the window lives).
+    CCeMBitmapCache& Bitmaps() { return m_Bitmaps; }
     CCeMCallControl& Calls() { return m_Calls; }
 
     // Call control's requests of the window.
@@ -185,6 +188,7 @@ private:
     int m_nTick;
     int m_bFirstOpen;
     CCeMBitmap m_bmpClock;
+    CCeMBitmapCache m_Bitmaps;
 
     CCeMMultiButton m_CompanionBar;
     CCeMMenuBar m_MenuBar;
