@@ -16,9 +16,22 @@
 #include "WinTest.h"
 #include "modem/ModemMessages.h"
 #include "phone/CCeMWndPhone.h"
+#include "phone/PhoneScreens.h"
+#include "screens/service/CCeMWndInfo.h"
+#include "screens/service/CCeMWndNam.h"
 
 namespace {
 
+// Paints of one window, seen as the thread takes them from its queue.
+HWND g_paintWatched = nullptr;
+int g_paints = 0;
+LRESULT CALLBACK CountPaints(int code, WPARAM wp, LPARAM lp)
+{
+    const MSG* m = reinterpret_cast<const MSG*>(lp);
+    if (code == HC_ACTION && m->message == WM_PAINT && m->hwnd == g_paintWatched)
+        ++g_paints;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
 
 class DialPadCallTest : public testing::Test {
 protected:
@@ -145,6 +158,45 @@ TEST_F(DialPadCallTest, StarRejectsARingingCall)
     ASSERT_TRUE(WaitHandled(CALL_NO_CARRIER));
     data.m_CallListDB.Load();
     EXPECT_EQ(CCeCallListDB::kRejected, data.m_CallListDB.Nth(CCeCallListDB::kAll, 0)->nKind);
+}
+
+TEST_F(DialPadCallTest, TheModulesAnswersReachTheServiceScreenThatAskedForThem)
+{
+    const PhoneStandingScreens standing = PlugInScreens(phone, data);
+
+    // The version page asks the module; the answer goes through the window to it.
+    ASSERT_EQ(1, phone.SwitchView(VIEW_VERSION));
+    auto* info = dynamic_cast<CCeMWndInfo*>(phone.CurrentScreen());
+    ASSERT_NE(nullptr, info);
+    ASSERT_TRUE(WaitSent("AT+GMR"));
+    EXPECT_TRUE(zentest::WaitUntil([&] { return wcscmp(info->VersionText(), L"ZM-1X2000 V1.20 2004-03-15") == 0; },
+                                   5000))
+        << info->VersionText();
+
+    // Number assignment: the module's active assignment is checked and may be changed.
+    ASSERT_EQ(1, phone.SwitchView(VIEW_NAM));
+    auto* nam = dynamic_cast<CCeMWndNam*>(phone.CurrentScreen());
+    ASSERT_NE(nullptr, nam);
+    const HWND page = nam->GetHwnd();
+    ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowEnabled(GetDlgItem(page, CCeMWndNam::kSelectNam)) != 0; },
+                                   5000));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(page, CCeMWndNam::kFirstNam + card.Module().ActiveNam()));
+
+    // The engineering page is painted again with each of the module's answers.
+    SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(38, 126));  // its tab
+    SendMessageW(page, WM_LBUTTONUP, 0, MAKELPARAM(38, 126));
+    zentest::PumpMessages(100);
+    UpdateWindow(page);  // the turn's own paint is done before counting
+    g_paintWatched = page;
+    g_paints = 0;
+    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, CountPaints, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    const size_t polls = Sent("AT$STSINFO?").size();
+    EXPECT_TRUE(WaitSent("AT$STSINFO?", polls + 1));
+    EXPECT_TRUE(zentest::WaitUntil([] { return g_paints > 0; }, 4000));
+    UnhookWindowsHookEx(hook);
+    g_paintWatched = nullptr;
+    EXPECT_EQ(1, phone.SwitchView(VIEW_DIALPAD));
 }
 
 }  // namespace
