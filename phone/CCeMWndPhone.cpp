@@ -1,4 +1,5 @@
 #include "screens/service/ServiceScreens.h"
+#include "screens/prefs/CCeMWndVolume.h"
 #include "phone/CCeMWndPhone.h"
 
 #include <cstring>
@@ -37,7 +38,7 @@ constexpr int kUntilReplaced = 12960000;
 CCeMWndPhone::CCeMWndPhone(CCeDataManager& data)
     : m_data(data), m_bTaskbarHidden(0), m_stLastPainted{}, m_nTick(0), m_bFirstOpen(1),
       m_pStanding{}, m_nView(VIEW_DIALPAD), m_nCompanionSlot(kNoCompanion), m_szCompanionPath{},
-      m_szStartCommand{}, m_bQuitOnDestroy(0), m_bEnding(0), m_Calls(data, m_Lcd, this)
+      m_szStartCommand{}, m_bQuitOnDestroy(0), m_bEnding(0), m_bVolumeAsked(0), m_Calls(data, m_Lcd, this)
 {
 }
 
@@ -649,9 +650,13 @@ void CCeMWndPhone::OnTick()
         // The handheld stays awake through a call and a text being sent.
         if (m_Calls.InCall() || m_data.m_Call.bSendingMessage)
             SetThreadExecutionState(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
-        if (m_nTick % 10 == 0)
-            m_Lcd.SetIndicator(CCeMWndLcd::kSlotHandheldVolume, TheSystemVolume().ReadStep(), 0,
-                               CCeMWndLcd::kKindHandheldVolume);
+        if (m_nTick % 10 == 0) {
+            const int step = TheSystemVolume().ReadStep();
+            const bool changed = step != m_Lcd.Indicator(CCeMWndLcd::kSlotHandheldVolume);
+            m_Lcd.SetIndicator(CCeMWndLcd::kSlotHandheldVolume, step, 0, CCeMWndLcd::kKindHandheldVolume);
+            if (changed)
+                RefreshVolumeScreen();
+        }
     }
     // A tap on the start area shows the taskbar until this tick.
     SYSTEMTIME now;
@@ -857,8 +862,25 @@ void CCeMWndPhone::StepCallVolume(int delta)
 {
     int volume = m_Lcd.Indicator(CCeMWndLcd::kSlotCallVolume) + delta;
     volume = volume < 0 ? 0 : (volume > kMaxCallVolume ? kMaxCallVolume : volume);
-    m_data.m_Modem.CmdSetVolume(volume);
+    // The volume screen shows the module's value, so it follows the answer.
+    m_bVolumeAsked = m_data.m_Modem.CmdSetVolume(volume) != 0;
     m_Lcd.SetIndicator(CCeMWndLcd::kSlotCallVolume, volume, 1, CCeMWndLcd::kKindCallVolume);
+}
+
+void CCeMWndPhone::OnSetVolume(int)
+{
+    if (!m_bVolumeAsked)
+        return;
+    m_bVolumeAsked = 0;
+    RefreshVolumeScreen();
+}
+
+void CCeMWndPhone::RefreshVolumeScreen()
+{
+    if (m_nView != VIEW_VOLUME)
+        return;
+    if (auto* screen = dynamic_cast<CCeMWndVolume*>(m_pScreen.get()))
+        screen->Refresh();
 }
 
 bool CCeMWndPhone::OnAppKey(wchar_t key)
@@ -874,9 +896,11 @@ bool CCeMWndPhone::OnAppKey(wchar_t key)
         break;
     case 3:
         TheSystemVolume().StepUp();
+        RefreshVolumeScreen();
         break;
     case 4:
         TheSystemVolume().StepDown();
+        RefreshVolumeScreen();
         break;
     case 5:
         SwitchView(VIEW_CALLLIST);

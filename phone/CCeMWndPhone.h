@@ -139,6 +139,8 @@ public:
     void OnSysTime(int ok) override;
     void OnPing(int ok) override;
     void OnVolume(int ok) override;
+    // The module's answer to a call volume a hardware button set.
+    void OnSetVolume(int ok) override;
     void OnCallerId(int ok) override;
     void OnDialInfo(int ok) override;
     void OnRingVolume(int ok) override;
@@ -207,6 +209,8 @@ private:
     // over its own bar.
     void KeepMenuBarAbove();
     void StepCallVolume(int delta);
+    // The volume screen, when shown, shows the volumes again.
+    void RefreshVolumeScreen();
 
     DisplayPower m_DisplayPower;
     int m_nView;
@@ -217,6 +221,8 @@ private:
     // Set once the program ends for an exhausted module battery: the link
     // stays closed, whatever the driver says meanwhile.
     int m_bEnding;
+    // A hardware button changed the call volume and the module has not answered yet.
+    int m_bVolumeAsked;
     std::function<void()> m_CallListReload;
 
     CCeMCallControl m_Calls;

@@ -17,6 +17,8 @@
 #include "modem/ModemMessages.h"
 #include "phone/CCeMWndPhone.h"
 #include "phone/PhoneScreens.h"
+#include "phone/SystemVolume.h"
+#include "screens/prefs/CCeMWndVolume.h"
 #include "screens/service/CCeMWndInfo.h"
 #include "screens/service/CCeMWndNam.h"
 
@@ -196,6 +198,48 @@ TEST_F(DialPadCallTest, TheModulesAnswersReachTheServiceScreenThatAskedForThem)
     EXPECT_TRUE(zentest::WaitUntil([] { return g_paints > 0; }, 4000));
     UnhookWindowsHookEx(hook);
     g_paintWatched = nullptr;
+    EXPECT_EQ(1, phone.SwitchView(VIEW_DIALPAD));
+}
+
+TEST_F(DialPadCallTest, TheVolumeScreenFollowsTheHardwareButtonsAndTheHandheldVolume)
+{
+    const int32_t functions[4] = {1, 2, 3, 4};
+    memcpy(data.m_Settings.nHwButton, functions, sizeof functions);
+    // The volume screen reads the program's data through the global pointer.
+    struct Published {
+        explicit Published(CCeDataManager* d) { g_pDataManager = d; }
+        ~Published() { g_pDataManager = nullptr; }
+    } published(&data);
+    SystemVolume elsewhere;  // another program's hold on the same device
+    ASSERT_NE(0, elsewhere.SetStep(5, 0));
+    const PhoneStandingScreens standing = PlugInScreens(phone, data);
+    ASSERT_EQ(1, phone.SwitchView(VIEW_VOLUME));
+    auto* screen = dynamic_cast<CCeMWndVolume*>(phone.CurrentScreen());
+    ASSERT_NE(nullptr, screen);
+    const HWND hwnd = phone.GetHwnd();
+
+    // A call-volume button: the slider shows the value the module took.
+    const int before = phone.Lcd().Indicator(CCeMWndLcd::kSlotCallVolume);
+    ASSERT_EQ(before, screen->SliderPos(CCeMWndVolume::kCallSlider));
+    const int want = before < 4 ? before + 1 : before - 1;
+    SendMessageW(hwnd, WM_CHAR, before < 4 ? 0xC1 : 0xC2, 0);
+    ASSERT_TRUE(WaitSent("AT$VOL="));
+    EXPECT_TRUE(zentest::WaitUntil([&] { return screen->SliderPos(CCeMWndVolume::kCallSlider) == want; }, 4000))
+        << screen->SliderPos(CCeMWndVolume::kCallSlider);
+
+    // A handheld-volume button moves its slider at once.
+    SendMessageW(hwnd, WM_CHAR, 0xC3, 0);
+    EXPECT_EQ(6, screen->SliderPos(CCeMWndVolume::kHandheldSlider));
+    SendMessageW(hwnd, WM_CHAR, 0xC4, 0);
+    SendMessageW(hwnd, WM_CHAR, 0xC4, 0);
+    EXPECT_EQ(4, screen->SliderPos(CCeMWndVolume::kHandheldSlider));
+
+    // A change made elsewhere shows within ten ticks.
+    ASSERT_NE(0, elsewhere.SetStep(11, 0));
+    for (int i = 0; i < 10 && screen->SliderPos(CCeMWndVolume::kHandheldSlider) != 11; ++i)
+        phone.OnTick();
+    EXPECT_EQ(11, screen->SliderPos(CCeMWndVolume::kHandheldSlider));
+    EXPECT_EQ(11, phone.Lcd().Indicator(CCeMWndLcd::kSlotHandheldVolume));
     EXPECT_EQ(1, phone.SwitchView(VIEW_DIALPAD));
 }
 
