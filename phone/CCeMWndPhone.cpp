@@ -1,5 +1,6 @@
 #include "screens/service/ServiceScreens.h"
 #include "screens/prefs/CCeMWndVolume.h"
+#include "screens/messaging/CCeMWndSMS.h"
 #include "phone/CCeMWndPhone.h"
 
 #include <cstring>
@@ -139,6 +140,12 @@ void CCeMWndPhone::SetStandingScreen(int view, CCeMWnd* screen)
 void CCeMWndPhone::SetScreenMaker(int screen, ScreenMaker maker)
 {
     m_Makers[screen] = std::move(maker);
+}
+
+CCeMSmsSenderWnd* CCeMWndPhone::MessageSender() const
+{
+    auto* messages = dynamic_cast<CCeMWndSMS*>(StandingScreen(VIEW_MESSAGES));
+    return messages ? &messages->Composer() : nullptr;
 }
 
 HWND CCeMWndPhone::MessageWindow() const
@@ -317,10 +324,13 @@ void CCeMWndPhone::OnModemWake(int watching)
         if (link.CallState == CALL_CONNECTED)
             m_Lcd.StopCallTimer();
         link.Close();
-        // The text being sent is lost with the module; the sender hears of it
-        // through the end of the sending flag.
-        if (m_data.m_Call.bSendingMessage)
+        // What is still queued cannot go out: the sender fails it and ends
+        // its run (which clears the sending flag).
+        if (m_data.m_Call.bSendingMessage) {
+            if (CCeMSmsSenderWnd* sender = MessageSender())
+                sender->AbortAll();
             m_Calls.SetSendingMessage(0);
+        }
         m_Lcd.ShowMessage(L"*** 모뎀 상태 확인 ***", CCeMWndLcd::kModeBlinking, kUntilReplaced);
         return;
     }
@@ -650,6 +660,11 @@ void CCeMWndPhone::OnTick()
         // The handheld stays awake through a call and a text being sent.
         if (m_Calls.InCall() || m_data.m_Call.bSendingMessage)
             SetThreadExecutionState(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
+        if (m_data.m_Call.bSendingMessage) {
+            CCeMSmsSenderWnd* sender = MessageSender();
+            if (sender && sender->SendTimedOut())
+                sender->OnSendTimeout();
+        }
         if (m_nTick % 10 == 0) {
             const int step = TheSystemVolume().ReadStep();
             const bool changed = step != m_Lcd.Indicator(CCeMWndLcd::kSlotHandheldVolume);

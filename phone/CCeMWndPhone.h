@@ -20,6 +20,8 @@
 #include "toolkit/CCeMMenuBar.h"
 #include "toolkit/CCeMWnd.h"
 
+class CCeMSmsSenderWnd;
+
 class CCeMWndPhone : public CCeMWnd, public CCeMModemListener, public CCeMCallHost {
 public:
     static constexpr UINT kDialPadId = 100;
@@ -181,6 +183,8 @@ private:
     // Shows the message view and hands the recipient data to its screen.
     void OpenComposer(WPARAM wp, LPARAM lp);
     CCeMWnd* StandingScreen(int view) const;
+    // The message screen's composer, or null while there is none.
+    CCeMSmsSenderWnd* MessageSender() const;
 
     CCeDataManager& m_data;
 

@@ -18,11 +18,18 @@
 #include "phone/CCeMWndPhone.h"
 #include "phone/PhoneScreens.h"
 #include "phone/SystemVolume.h"
+#include "screens/messaging/CCeMWndSMS.h"
 #include "screens/prefs/CCeMWndVolume.h"
 #include "screens/service/CCeMWndInfo.h"
 #include "screens/service/CCeMWndNam.h"
 
 namespace {
+
+// Screens that reach the program's data through the global pointer find the test's.
+struct ProgramData {
+    explicit ProgramData(CCeDataManager& data) { g_pDataManager = &data; }
+    ~ProgramData() { g_pDataManager = nullptr; }
+};
 
 // Paints of one window, seen as the thread takes them from its queue.
 HWND g_paintWatched = nullptr;
@@ -205,11 +212,7 @@ TEST_F(DialPadCallTest, TheVolumeScreenFollowsTheHardwareButtonsAndTheHandheldVo
 {
     const int32_t functions[4] = {1, 2, 3, 4};
     memcpy(data.m_Settings.nHwButton, functions, sizeof functions);
-    // The volume screen reads the program's data through the global pointer.
-    struct Published {
-        explicit Published(CCeDataManager* d) { g_pDataManager = d; }
-        ~Published() { g_pDataManager = nullptr; }
-    } published(&data);
+    const ProgramData published(data);
     SystemVolume elsewhere;  // another program's hold on the same device
     ASSERT_NE(0, elsewhere.SetStep(5, 0));
     const PhoneStandingScreens standing = PlugInScreens(phone, data);
@@ -241,6 +244,33 @@ TEST_F(DialPadCallTest, TheVolumeScreenFollowsTheHardwareButtonsAndTheHandheldVo
     EXPECT_EQ(11, screen->SliderPos(CCeMWndVolume::kHandheldSlider));
     EXPECT_EQ(11, phone.Lcd().Indicator(CCeMWndLcd::kSlotHandheldVolume));
     EXPECT_EQ(1, phone.SwitchView(VIEW_DIALPAD));
+}
+
+TEST_F(DialPadCallTest, AModuleThatGoesAwayWhileATextIsSentFailsTheRestOfTheRun)
+{
+    const ProgramData published(data);
+    const PhoneStandingScreens standing = PlugInScreens(phone, data);
+    auto* messages = dynamic_cast<CCeMWndSMS*>(standing.messages.get());
+    ASSERT_NE(nullptr, messages);
+    CCeMSmsSenderWnd& sender = messages->Composer();
+    card.Module().SetAckMode(zen::sim::SimModule::AckMode::None);  // no verdict comes
+
+    ASSERT_EQ(1, phone.SwitchView(VIEW_MESSAGES));
+    messages->ShowComposer();
+    sender.ShowFor(L"0107770101", L"hello");
+    SendMessageW(sender.GetHwnd(), WM_COMMAND, MAKEWPARAM(CCeMSmsSenderWnd::kSend, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(sender.Control(CCeMSmsSenderWnd::kSend)));
+    ASSERT_TRUE(WaitSent("AT$SMSMO"));
+    ASSERT_EQ(CCeMSmsSenderWnd::kSending, sender.Phase());
+    ASSERT_EQ(1, data.m_Call.bSendingMessage);
+
+    // The card leaves the slot: the run ends at once with the message failed.
+    PostMessageW(phone.GetHwnd(), CCeMWndPhone::WM_MODEM_WAKE, 0, 0);
+    EXPECT_TRUE(zentest::WaitUntil([&] { return sender.Phase() == CCeMSmsSenderWnd::kFinished; }, 3000));
+    EXPECT_EQ(1, sender.Failures());
+    EXPECT_EQ(0, sender.Successes());
+    EXPECT_EQ(0, data.m_Call.bSendingMessage);
+    EXPECT_STREQ(L"*** 모뎀 상태 확인 ***", phone.Lcd().MessageText());
 }
 
 }  // namespace
