@@ -42,7 +42,7 @@ function(zen_add_test name)
     set(T_TIMEOUT 300)
   endif()
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} zen_testsupport gmock gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} zen_testsupport zen_unbuffered_output gmock gtest_main)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES
     FIXTURES_REQUIRED wine
