@@ -13,6 +13,7 @@ const DWORD kProbePollMs = 500;
 // which are platform calls; one still running after this long is stuck.
 const DWORD kOpenThreadLimitMs = 3000;
 const DWORD kSettleStepMs = 20;
+const DWORD kReaderStartMs = 100 * 50;
 const int kCallerIdId = 5;
 
 bool Contains(const char* buf, DWORD n, const char* text)
@@ -182,7 +183,10 @@ void CCeMModem::AfterOpen(BOOL success)
     m_io->Purge(m_hPort, kPurgeBuffers);
     m_io->Purge(m_hPort, kPurgeAll);
     if (StartReaderThread()) {
-        for (int i = 0; i < 100 && !m_bReaderRunning && Settle(50); ++i) {
+        // Ready as soon as the reader runs: its flag is looked at every
+        // millisecond, for as long as 100 looks 50 ms apart would take.
+        const DWORD start = GetTickCount();
+        while (!m_bReaderRunning && GetTickCount() - start < kReaderStartMs && Settle(1)) {
         }
     }
     if (m_bClosing)

@@ -1,4 +1,5 @@
 #include "screens/service/ServiceScreens.h"
+#include "screens/prefs/CCeMWndVolume.h"
 #include "phone/CCeMWndPhone.h"
 
 #include <cstring>
@@ -24,6 +25,7 @@
 #include "stores/StoreText.h"
 #include "toolkit/CCeMMsgBox.h"
 #include "toolkit/CCeMToolkit.h"
+#include "toolkit/SharedBitmaps.h"
 
 namespace {
 constexpr UINT kClockBitmap = 117;
@@ -37,7 +39,7 @@ constexpr int kUntilReplaced = 12960000;
 CCeMWndPhone::CCeMWndPhone(CCeDataManager& data)
     : m_data(data), m_bTaskbarHidden(0), m_stLastPainted{}, m_nTick(0), m_bFirstOpen(1),
       m_pStanding{}, m_nView(VIEW_DIALPAD), m_nCompanionSlot(kNoCompanion), m_szCompanionPath{},
-      m_szStartCommand{}, m_bQuitOnDestroy(0), m_bEnding(0), m_Calls(data, m_Lcd, this)
+      m_szStartCommand{}, m_bQuitOnDestroy(0), m_bEnding(0), m_bVolumeAsked(0), m_Calls(data, m_Lcd, this)
 {
 }
 
@@ -75,6 +77,9 @@ int CCeMWndPhone::OnCreate(HWND hwnd, LPCREATESTRUCTW)
     const int width = rc.right, height = rc.bottom;
 
     EnsureDialUpEntry();
+    // Registered unloaded: each loads when a screen first draws it.
+    SharedBitmaps::Register(m_Bitmaps, CCeMToolkit::Instance());
+    SharedBitmaps::Publish(&m_Bitmaps);
     m_MenuBar.Create(CCeMToolkit::Instance(), hwnd, kMenuBarId, 0, kMenuBarImages, kMenuBarImageCount);
     m_Lcd.CreateDisplay(hwnd, kDisplayId);
     m_Lcd.SetCallStateSource(&m_data.m_Modem.CallState, &m_data.m_Call.nLastState);
@@ -110,6 +115,8 @@ int CCeMWndPhone::OnDestroy(HWND hwnd)
     for (int i = 0; i < 4; ++i)
         SHSetAppKeyWndAssoc(static_cast<BYTE>(0xC1 + i), nullptr);
     m_bmpClock.Free();
+    if (SharedBitmaps::Published() == &m_Bitmaps)
+        SharedBitmaps::Publish(nullptr);
     DestroyRingPlayer(m_data);
     m_data.m_Modem.Close();
     if (m_pScreen) {
@@ -133,6 +140,12 @@ void CCeMWndPhone::SetStandingScreen(int view, CCeMWnd* screen)
 void CCeMWndPhone::SetScreenMaker(int screen, ScreenMaker maker)
 {
     m_Makers[screen] = std::move(maker);
+}
+
+CCeMSmsSenderWnd* CCeMWndPhone::MessageSender() const
+{
+    auto* messages = dynamic_cast<CCeMWndSMS*>(StandingScreen(VIEW_MESSAGES));
+    return messages ? &messages->Composer() : nullptr;
 }
 
 HWND CCeMWndPhone::MessageWindow() const
@@ -312,11 +325,12 @@ void CCeMWndPhone::OnModemWake(int watching)
             m_Lcd.StopCallTimer();
         link.Close();
         // The texts being sent are lost with the module: the sender fails
-        // what it still holds.
-        if (m_data.m_Call.bSendingMessage && MessageWindow())
-            SendMessageW(MessageWindow(), CCeMWndSMS::WM_STOP_SENDING, 0, 0);
-        if (m_data.m_Call.bSendingMessage)
+        // what it still holds and ends its run.
+        if (m_data.m_Call.bSendingMessage) {
+            if (MessageWindow())
+                SendMessageW(MessageWindow(), CCeMWndSMS::WM_STOP_SENDING, 0, 0);
             m_Calls.SetSendingMessage(0);
+        }
         m_Lcd.ShowMessage(L"*** 모뎀 상태 확인 ***", CCeMWndLcd::kModeBlinking, kUntilReplaced);
         return;
     }
@@ -664,9 +678,18 @@ void CCeMWndPhone::OnTick()
         // The handheld stays awake through a call and a text being sent.
         if (m_Calls.InCall() || m_data.m_Call.bSendingMessage)
             SetThreadExecutionState(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
-        if (m_nTick % 10 == 0)
-            m_Lcd.SetIndicator(CCeMWndLcd::kSlotHandheldVolume, TheSystemVolume().ReadStep(), 0,
-                               CCeMWndLcd::kKindHandheldVolume);
+        if (m_data.m_Call.bSendingMessage) {
+            CCeMSmsSenderWnd* sender = MessageSender();
+            if (sender && sender->SendTimedOut())
+                sender->OnSendTimeout();
+        }
+        if (m_nTick % 10 == 0) {
+            const int step = TheSystemVolume().ReadStep();
+            const bool changed = step != m_Lcd.Indicator(CCeMWndLcd::kSlotHandheldVolume);
+            m_Lcd.SetIndicator(CCeMWndLcd::kSlotHandheldVolume, step, 0, CCeMWndLcd::kKindHandheldVolume);
+            if (changed)
+                RefreshVolumeScreen();
+        }
     }
     // A tap on the start area shows the taskbar until this tick.
     SYSTEMTIME now;
@@ -872,8 +895,25 @@ void CCeMWndPhone::StepCallVolume(int delta)
 {
     int volume = m_Lcd.Indicator(CCeMWndLcd::kSlotCallVolume) + delta;
     volume = volume < 0 ? 0 : (volume > kMaxCallVolume ? kMaxCallVolume : volume);
-    m_data.m_Modem.CmdSetVolume(volume);
+    // The volume screen shows the module's value, so it follows the answer.
+    m_bVolumeAsked = m_data.m_Modem.CmdSetVolume(volume) != 0;
     m_Lcd.SetIndicator(CCeMWndLcd::kSlotCallVolume, volume, 1, CCeMWndLcd::kKindCallVolume);
+}
+
+void CCeMWndPhone::OnSetVolume(int)
+{
+    if (!m_bVolumeAsked)
+        return;
+    m_bVolumeAsked = 0;
+    RefreshVolumeScreen();
+}
+
+void CCeMWndPhone::RefreshVolumeScreen()
+{
+    if (m_nView != VIEW_VOLUME)
+        return;
+    if (auto* screen = dynamic_cast<CCeMWndVolume*>(m_pScreen.get()))
+        screen->Refresh();
 }
 
 bool CCeMWndPhone::OnAppKey(wchar_t key)
@@ -889,9 +929,11 @@ bool CCeMWndPhone::OnAppKey(wchar_t key)
         break;
     case 3:
         TheSystemVolume().StepUp();
+        RefreshVolumeScreen();
         break;
     case 4:
         TheSystemVolume().StepDown();
+        RefreshVolumeScreen();
         break;
     case 5:
         SwitchView(VIEW_CALLLIST);

@@ -16,8 +16,11 @@
 #include "screens/messaging/CCeMMultiButton.h"
 #include "stores/CCeDataManager.h"
 #include "toolkit/CCeMBitmap.h"
+#include "toolkit/CCeMBitmapCache.h"
 #include "toolkit/CCeMMenuBar.h"
 #include "toolkit/CCeMWnd.h"
+
+class CCeMSmsSenderWnd;
 
 class CCeMWndPhone : public CCeMWnd, public CCeMModemListener, public CCeMCallHost {
 public:
@@ -103,6 +106,8 @@ public:
     CCeMWndLcd& Lcd() { return m_Lcd; }
     CCeMMultiButton& DialPad() { return m_DialPad; }
     CCeMMultiButton& CompanionBar() { return m_CompanionBar; }
+    // The screens' shared pictures (published for them while the window lives).
+    CCeMBitmapCache& Bitmaps() { return m_Bitmaps; }
     CCeMCallControl& Calls() { return m_Calls; }
 
     // Call control's requests of the window.
@@ -136,6 +141,8 @@ public:
     void OnSysTime(int ok) override;
     void OnPing(int ok) override;
     void OnVolume(int ok) override;
+    // The module's answer to a call volume a hardware button set.
+    void OnSetVolume(int ok) override;
     void OnCallerId(int ok) override;
     void OnDialInfo(int ok) override;
     void OnRingVolume(int ok) override;
@@ -176,6 +183,8 @@ private:
     // Shows the message view and hands the recipient data to its screen.
     void OpenComposer(WPARAM wp, LPARAM lp);
     CCeMWnd* StandingScreen(int view) const;
+    // The message screen's composer, or null while there is none.
+    CCeMSmsSenderWnd* MessageSender() const;
 
     CCeDataManager& m_data;
 
@@ -185,6 +194,7 @@ private:
     int m_nTick;
     int m_bFirstOpen;
     CCeMBitmap m_bmpClock;
+    CCeMBitmapCache m_Bitmaps;
 
     CCeMMultiButton m_CompanionBar;
     CCeMMenuBar m_MenuBar;
@@ -205,6 +215,8 @@ private:
     // A window owned by this one, directly or through another (its boxes and dialogs).
     bool IsOwnWindow(HWND hwnd) const;
     void StepCallVolume(int delta);
+    // The volume screen, when shown, shows the volumes again.
+    void RefreshVolumeScreen();
 
     DisplayPower m_DisplayPower;
     int m_nView;
@@ -215,6 +227,8 @@ private:
     // Set once the program ends for an exhausted module battery: the link
     // stays closed, whatever the driver says meanwhile.
     int m_bEnding;
+    // A hardware button changed the call volume and the module has not answered yet.
+    int m_bVolumeAsked;
     std::function<void()> m_CallListReload;
 
     CCeMCallControl m_Calls;

@@ -1,6 +1,7 @@
 #pragma once
 // Resource identifiers of the phone application's main window.
 #define IDR_PHONE_MENUBAR 101      // menu bar description and its menu
+#define IDB_PHONE_CALL_ICONS 106   // call list status icons, 4 of 25 x 11
 #define IDB_PHONE_CLOCK 117        // title band behind the clock
 #define IDB_PHONE_MENUBAR 202      // menu bar images, 11 of 16 x 16
 #define IDB_PHONE_COMPANION 203    // companion bar: normal, pressed, disabled

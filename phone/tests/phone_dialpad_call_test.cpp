@@ -16,9 +16,31 @@
 #include "WinTest.h"
 #include "modem/ModemMessages.h"
 #include "phone/CCeMWndPhone.h"
+#include "phone/PhoneScreens.h"
+#include "phone/SystemVolume.h"
+#include "screens/messaging/CCeMWndSMS.h"
+#include "screens/prefs/CCeMWndVolume.h"
+#include "screens/service/CCeMWndInfo.h"
+#include "screens/service/CCeMWndNam.h"
 
 namespace {
 
+// Screens that reach the program's data through the global pointer find the test's.
+struct ProgramData {
+    explicit ProgramData(CCeDataManager& data) { g_pDataManager = &data; }
+    ~ProgramData() { g_pDataManager = nullptr; }
+};
+
+// Paints of one window, seen as the thread takes them from its queue.
+HWND g_paintWatched = nullptr;
+int g_paints = 0;
+LRESULT CALLBACK CountPaints(int code, WPARAM wp, LPARAM lp)
+{
+    const MSG* m = reinterpret_cast<const MSG*>(lp);
+    if (code == HC_ACTION && m->message == WM_PAINT && m->hwnd == g_paintWatched)
+        ++g_paints;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
 
 class DialPadCallTest : public testing::Test {
 protected:
@@ -145,6 +167,110 @@ TEST_F(DialPadCallTest, StarRejectsARingingCall)
     ASSERT_TRUE(WaitHandled(CALL_NO_CARRIER));
     data.m_CallListDB.Load();
     EXPECT_EQ(CCeCallListDB::kRejected, data.m_CallListDB.Nth(CCeCallListDB::kAll, 0)->nKind);
+}
+
+TEST_F(DialPadCallTest, TheModulesAnswersReachTheServiceScreenThatAskedForThem)
+{
+    const PhoneStandingScreens standing = PlugInScreens(phone, data);
+
+    // The version page asks the module; the answer goes through the window to it.
+    ASSERT_EQ(1, phone.SwitchView(VIEW_VERSION));
+    auto* info = dynamic_cast<CCeMWndInfo*>(phone.CurrentScreen());
+    ASSERT_NE(nullptr, info);
+    ASSERT_TRUE(WaitSent("AT+GMR"));
+    EXPECT_TRUE(zentest::WaitUntil([&] { return wcscmp(info->VersionText(), L"ZM-1X2000 V1.20 2004-03-15") == 0; },
+                                   5000))
+        << info->VersionText();
+
+    // Number assignment: the module's active assignment is checked and may be changed.
+    ASSERT_EQ(1, phone.SwitchView(VIEW_NAM));
+    auto* nam = dynamic_cast<CCeMWndNam*>(phone.CurrentScreen());
+    ASSERT_NE(nullptr, nam);
+    const HWND page = nam->GetHwnd();
+    ASSERT_TRUE(zentest::WaitUntil([&] { return IsWindowEnabled(GetDlgItem(page, CCeMWndNam::kSelectNam)) != 0; },
+                                   5000));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(page, CCeMWndNam::kFirstNam + card.Module().ActiveNam()));
+
+    // The engineering page is painted again with each of the module's answers.
+    SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(38, 126));  // its tab
+    SendMessageW(page, WM_LBUTTONUP, 0, MAKELPARAM(38, 126));
+    zentest::PumpMessages(100);
+    UpdateWindow(page);  // the turn's own paint is done before counting
+    g_paintWatched = page;
+    g_paints = 0;
+    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, CountPaints, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    const size_t polls = Sent("AT$STSINFO?").size();
+    EXPECT_TRUE(WaitSent("AT$STSINFO?", polls + 1));
+    EXPECT_TRUE(zentest::WaitUntil([] { return g_paints > 0; }, 4000));
+    UnhookWindowsHookEx(hook);
+    g_paintWatched = nullptr;
+    EXPECT_EQ(1, phone.SwitchView(VIEW_DIALPAD));
+}
+
+TEST_F(DialPadCallTest, TheVolumeScreenFollowsTheHardwareButtonsAndTheHandheldVolume)
+{
+    const int32_t functions[4] = {1, 2, 3, 4};
+    memcpy(data.m_Settings.nHwButton, functions, sizeof functions);
+    const ProgramData published(data);
+    SystemVolume elsewhere;  // another program's hold on the same device
+    ASSERT_NE(0, elsewhere.SetStep(5, 0));
+    const PhoneStandingScreens standing = PlugInScreens(phone, data);
+    ASSERT_EQ(1, phone.SwitchView(VIEW_VOLUME));
+    auto* screen = dynamic_cast<CCeMWndVolume*>(phone.CurrentScreen());
+    ASSERT_NE(nullptr, screen);
+    const HWND hwnd = phone.GetHwnd();
+
+    // A call-volume button: the slider shows the value the module took.
+    const int before = phone.Lcd().Indicator(CCeMWndLcd::kSlotCallVolume);
+    ASSERT_EQ(before, screen->SliderPos(CCeMWndVolume::kCallSlider));
+    const int want = before < 4 ? before + 1 : before - 1;
+    SendMessageW(hwnd, WM_CHAR, before < 4 ? 0xC1 : 0xC2, 0);
+    ASSERT_TRUE(WaitSent("AT$VOL="));
+    EXPECT_TRUE(zentest::WaitUntil([&] { return screen->SliderPos(CCeMWndVolume::kCallSlider) == want; }, 4000))
+        << screen->SliderPos(CCeMWndVolume::kCallSlider);
+
+    // A handheld-volume button moves its slider at once.
+    SendMessageW(hwnd, WM_CHAR, 0xC3, 0);
+    EXPECT_EQ(6, screen->SliderPos(CCeMWndVolume::kHandheldSlider));
+    SendMessageW(hwnd, WM_CHAR, 0xC4, 0);
+    SendMessageW(hwnd, WM_CHAR, 0xC4, 0);
+    EXPECT_EQ(4, screen->SliderPos(CCeMWndVolume::kHandheldSlider));
+
+    // A change made elsewhere shows within ten ticks.
+    ASSERT_NE(0, elsewhere.SetStep(11, 0));
+    for (int i = 0; i < 10 && screen->SliderPos(CCeMWndVolume::kHandheldSlider) != 11; ++i)
+        phone.OnTick();
+    EXPECT_EQ(11, screen->SliderPos(CCeMWndVolume::kHandheldSlider));
+    EXPECT_EQ(11, phone.Lcd().Indicator(CCeMWndLcd::kSlotHandheldVolume));
+    EXPECT_EQ(1, phone.SwitchView(VIEW_DIALPAD));
+}
+
+TEST_F(DialPadCallTest, AModuleThatGoesAwayWhileATextIsSentFailsTheRestOfTheRun)
+{
+    const ProgramData published(data);
+    const PhoneStandingScreens standing = PlugInScreens(phone, data);
+    auto* messages = dynamic_cast<CCeMWndSMS*>(standing.messages.get());
+    ASSERT_NE(nullptr, messages);
+    CCeMSmsSenderWnd& sender = messages->Composer();
+    card.Module().SetAckMode(zen::sim::SimModule::AckMode::None);  // no verdict comes
+
+    ASSERT_EQ(1, phone.SwitchView(VIEW_MESSAGES));
+    messages->ShowComposer();
+    sender.ShowFor(L"0107770101", L"hello");
+    SendMessageW(sender.GetHwnd(), WM_COMMAND, MAKEWPARAM(CCeMSmsSenderWnd::kSend, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(sender.Control(CCeMSmsSenderWnd::kSend)));
+    ASSERT_TRUE(WaitSent("AT$SMSMO"));
+    ASSERT_EQ(CCeMSmsSenderWnd::kSending, sender.Phase());
+    ASSERT_EQ(1, data.m_Call.bSendingMessage);
+
+    // The card leaves the slot: the run ends at once with the message failed.
+    PostMessageW(phone.GetHwnd(), CCeMWndPhone::WM_MODEM_WAKE, 0, 0);
+    EXPECT_TRUE(zentest::WaitUntil([&] { return sender.Phase() == CCeMSmsSenderWnd::kFinished; }, 3000));
+    EXPECT_EQ(1, sender.Failures());
+    EXPECT_EQ(0, sender.Successes());
+    EXPECT_EQ(0, data.m_Call.bSendingMessage);
+    EXPECT_STREQ(L"*** 모뎀 상태 확인 ***", phone.Lcd().MessageText());
 }
 
 }  // namespace

@@ -31,6 +31,7 @@
 #include "screens/service/CCeMWndPassChange.h"
 #include "phone/DialPadSkin.h"
 #include "toolkit/CCeMToolkit.h"
+#include "toolkit/SharedBitmaps.h"
 
 #include <aygshell.h>
 #include <commctrl.h>
@@ -840,6 +841,45 @@ TEST_F(PhoneWindowTest, ABookedCallReloadsTheCallListWhenItIsShown)
     phone.SwitchView(VIEW_CALLLIST);
     phone.CallListChanged();
     EXPECT_EQ(1, reloads);
+}
+
+TEST_F(PhoneWindowTest, SharedPicturesAreRegisteredUnloadedAndTheCallListBorrowsItsIcons)
+{
+    Create();
+    CCeMBitmapCache& cache = phone.Bitmaps();
+    EXPECT_EQ(&cache, SharedBitmaps::Published());
+    // The screens find them by these indexes; nothing is loaded at creation.
+    const wchar_t* keys[] = {L"Res=69", L"Res=6a", L"Res=6c", L"Res=7e", L"Res=7f", L"Res=80",
+                             L"Res=8c", L"Res=8d", L"Res=8e", L"Res=94", L"Res=95"};
+    ASSERT_EQ(11, cache.Count());
+    for (const wchar_t* key : keys) {
+        ASSERT_NE(nullptr, cache.Find(key)) << key;
+        EXPECT_FALSE(cache.Find(key)->IsLoaded()) << key;
+        EXPECT_EQ(0, cache.Find(key)->Width()) << key;
+    }
+
+    HBITMAP icons = nullptr;
+    {
+        const PhoneStandingScreens standing = PlugInScreens(phone, data);
+        ASSERT_NE(nullptr, standing.callList);
+        // The call list fetched its status icons (four of 25 x 11) from the cache.
+        CCeMBitmap* strip = cache.Find(L"Res=6a");
+        ASSERT_TRUE(strip->IsLoaded());
+        EXPECT_EQ(100, strip->Width());
+        EXPECT_EQ(11, strip->Height());
+        icons = strip->Handle();
+        ASSERT_NE(nullptr, icons);
+        for (int i = 0; i < 11; ++i)
+            EXPECT_STREQ(keys[i], cache.Get(CCeMToolkit::Instance(), i)->Name()) << i;
+        // A picture the program does not carry stays an empty record.
+        EXPECT_EQ(nullptr, SharedBitmaps::Get(0));
+        EXPECT_EQ(11, cache.Count());
+    }
+    // The call list's end left the shared picture alone.
+    BITMAP bm = {};
+    EXPECT_EQ(static_cast<int>(sizeof bm), GetObjectW(icons, sizeof bm, &bm));
+    phone.Destroy();
+    EXPECT_EQ(nullptr, SharedBitmaps::Published());
 }
 
 }  // namespace

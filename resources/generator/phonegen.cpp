@@ -1,6 +1,6 @@
 // Draws the phone application's own pictures: the title band behind the
 // clock, the menu bar's image strip, the three pictures of the companion
-// bar and the program icon.
+// bar, the call list's status icons and the program icon.
 //
 //   phonegen OUTDIR
 #include <cstdio>
@@ -181,6 +181,32 @@ bool SaveIcon(const Canvas& pic, const std::string& path)
     return std::fclose(f) == 0 && ok;
 }
 
+// 100 x 11: the call list's status icons, 25 pixels each: dialled (an arrow
+// out), received (an arrow in), missed (a red arrow in) and any other kind (a
+// cross), on the list's transparent colour.
+Canvas CallIcons()
+{
+    const Rgb clear = {255, 128, 255};
+    const Rgb inks[4] = {{0, 90, 230}, {0, 160, 60}, {230, 0, 0}, {120, 120, 120}};
+    Canvas c(100, 11, clear);
+    for (int i = 0; i < 4; ++i) {
+        const int x = i * 25 + 4;
+        if (i == 3) {
+            c.Line(x + 4, 1, x + 13, 10, 1.2, inks[i]);
+            c.Line(x + 13, 1, x + 4, 10, 1.2, inks[i]);
+            continue;
+        }
+        const bool out = i == 0;
+        c.Fill(out ? x : x + 6, 4, out ? x + 11 : x + 17, 7, inks[i]);
+        for (int step = 0; step <= 7; ++step) {  // the head: a point, 9 rows at its base
+            const int half = step * 4 / 7;
+            const int col = out ? x + 17 - step : x + step;
+            c.Fill(col, 5 - half, col + 1, 6 + half, inks[i]);
+        }
+    }
+    return c;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -193,7 +219,8 @@ int main(int argc, char** argv)
     bool ok = TitleBand().SaveBmp(dir + "phone_clock.bmp") && MenuStrip().SaveBmp(dir + "phone_menubar.bmp") &&
               CompanionBar(0).SaveBmp(dir + "phone_companion.bmp") &&
               CompanionBar(1).SaveBmp(dir + "phone_companion_push.bmp") &&
-              CompanionBar(2).SaveBmp(dir + "phone_companion_off.bmp") && SaveIcon(IconPicture(), dir + "phone.ico");
+              CompanionBar(2).SaveBmp(dir + "phone_companion_off.bmp") &&
+              CallIcons().SaveBmp(dir + "phone_call_icons.bmp") && SaveIcon(IconPicture(), dir + "phone.ico");
     if (!ok)
         std::fprintf(stderr, "phonegen: cannot write into %s\n", argv[1]);
     return ok ? 0 : 1;

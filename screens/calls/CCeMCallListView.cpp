@@ -7,11 +7,10 @@
 #include "calls_text.h"
 #include "stores/StoreText.h"
 #include "toolkit/CCeMMsgBox.h"
-#include "toolkit/CCeMToolkit.h"
+#include "toolkit/SharedBitmaps.h"
 
 namespace {
 
-constexpr UINT kIconStrip = 106;
 constexpr COLORREF kIconTransparent = RGB(255, 128, 255);
 constexpr int kIconWidth = 25;
 constexpr int kIconHeight = 11;
@@ -72,7 +71,7 @@ int CCeMCallListView::OnDestroy(HWND hwnd)
 {
     if (m_hMenu)
         DestroyMenu(m_hMenu);
-    if (m_hIcons)
+    if (m_hIcons && m_bOwnIcons)
         DeleteObject(m_hIcons);
     if (m_hBold)
         DeleteObject(m_hBold);
@@ -84,9 +83,12 @@ int CCeMCallListView::OnDestroy(HWND hwnd)
 
 void CCeMCallListView::MakeIcons()
 {
-    m_hIcons = LoadBitmapW(CCeMToolkit::Instance(), MAKEINTRESOURCEW(kIconStrip));
+    // The main window's shared strip; it stays the cache's.
+    m_hIcons = SharedBitmaps::Get(SharedBitmaps::kCallIcons);
+    m_bOwnIcons = 0;
     if (m_hIcons)
         return;
+    m_bOwnIcons = 1;
     // Without the program's strip: dialled, received, missed and other as
     // small coloured arrows and a cross on the transparent colour.
     HDC screen = GetDC(nullptr);

@@ -83,5 +83,6 @@ private:
     HMENU m_hMenu = nullptr;
     CCeMImageButton m_Bar[kCellCount];
     HBITMAP m_hIcons = nullptr;
+    int m_bOwnIcons = 0;
     HFONT m_hBold = nullptr;
 };
