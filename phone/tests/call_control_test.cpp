@@ -93,11 +93,15 @@ TEST_F(CallTest, ARingThatStopsIsAMissedCall)
 TEST_F(CallTest, ACallerOnTheDenyListIsRejected)
 {
     ASSERT_EQ(1, data.m_DenyCallDB.Add(L"광고", L"016-999-0000"));
+    // A module that answers a little slowly, so the rejected call does not
+    // end (and clear the notice) before the notice can be read.
+    card.Module().SetResponseDelay(600);
     card.Module().Ring("0169990000");
     ASSERT_TRUE(WaitSent("AT$REJECT"));
     EXPECT_EQ(L"*** 수신 거부자 전화 ***", Message());
     EXPECT_EQ(1, data.m_Call.bRejected);
     ASSERT_TRUE(WaitHandled(CALL_NO_CARRIER));
+    card.Module().SetResponseDelay(0);
     const CallItem* call = Newest();
     ASSERT_NE(nullptr, call);
     EXPECT_EQ(CCeCallListDB::kRejected, call->nKind);
