@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace bench {
@@ -30,6 +31,13 @@ inline double Median(std::vector<double> v)
         return 0;
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// One line: the label padded to `width`, the median and the worst sample.
+inline void Report(const char* what, const std::vector<double>& v, int width)
+{
+    const double worst = v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+    std::printf("%-*s median %7.2f ms  max %7.2f ms  (%zu runs)\n", width, what, Median(v), worst, v.size());
 }
 
 }  // namespace bench

@@ -20,13 +20,7 @@ namespace {
 constexpr int kCalls = 1000;
 constexpr int kRuns = 30;
 
-void Report(const char* what, const std::vector<double>& v)
-{
-    double worst = 0;
-    for (double x : v)
-        worst = x > worst ? x : worst;
-    std::printf("%-52s median %7.2f ms  max %7.2f ms  (%zu runs)\n", what, bench::Median(v), worst, v.size());
-}
+void Report(const char* what, const std::vector<double>& v) { bench::Report(what, v, 52); }
 
 void Fill(CCeCallListDB& db)
 {

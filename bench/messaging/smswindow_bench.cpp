@@ -24,13 +24,7 @@ constexpr int kMessages = 1000;
 constexpr int kRuns = 20;
 constexpr int kPages = 30;
 
-void Report(const char* what, const std::vector<double>& v)
-{
-    double worst = 0;
-    for (double x : v)
-        worst = x > worst ? x : worst;
-    std::printf("%-56s median %7.2f ms  max %7.2f ms  (%zu runs)\n", what, bench::Median(v), worst, v.size());
-}
+void Report(const char* what, const std::vector<double>& v) { bench::Report(what, v, 56); }
 
 // Received texts in reports of five, every tenth a sent one.
 void Fill(CCeSmsDB& db)
